@@ -1,0 +1,12 @@
+// Placeholder until the DDE client is built: the class exists, it talks to
+// nobody.
+#include "ddeclient/ddeclient.h"
+
+bool RegisterDDEClientClass(HINSTANCE instance)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.lpszClassName = "DDEClient";
+    return RegisterClassA(&wc) != 0;
+}

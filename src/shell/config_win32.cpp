@@ -1,0 +1,65 @@
+// Start-up configuration from vorn.ini, and the message-box helper.
+#include <shlwapi.h>
+
+#include <cstdarg>
+
+#include "resource.h"
+#include "shell/shell.h"
+
+MessageBoxFn g_messageBox = MessageBoxA;
+
+static void BuildCaption(char* out, int size, UINT suffixId)
+{
+    char suffix[255];
+    if (LoadStringA(g_instance, suffixId, suffix, sizeof suffix) <= 0)
+        suffix[0] = '\0';
+    wnsprintfA(out, size, "%s %s %s", "QOR", kProductWord, suffix);
+}
+
+bool LoadConfiguration(HWND window)
+{
+    GetWindowsDirectoryA(g_config.WindowsDir, sizeof g_config.WindowsDir);
+    GetSystemDirectoryA(g_config.SystemDir, sizeof g_config.SystemDir);
+
+    BuildCaption(g_config.MainTitle, sizeof g_config.MainTitle, IDS_TITLE_SUFFIX);
+    BuildCaption(g_config.ErrorCaption, sizeof g_config.ErrorCaption, IDS_ERROR_SUFFIX);
+    BuildCaption(g_config.WarningCaption, sizeof g_config.WarningCaption, IDS_WARNING_SUFFIX);
+
+    char settings[kMaxPath];
+    if (JoinPath(settings, sizeof settings, g_config.WindowsDir, "vorn.ini")) {
+        g_config.PrinterStyle = static_cast<int>(
+            GetPrivateProfileIntA("PrinterStyle", "HopperCapacity", 0, settings));
+        GetPrivateProfileStringA("APPLICATIONS", "VornDir", "", g_config.InstallDir,
+                                 sizeof g_config.InstallDir, settings);
+    } else {
+        g_config.InstallDir[0] = '\0';
+    }
+
+    if (g_config.InstallDir[0] == '\0') {
+        g_config.NoInformation = 1;
+        ShowMessage(g_instance, window, IDS_NOTHING_TO_UNINSTALL, g_config.WarningCaption,
+                    kMessageStyle);
+        DestroyWindow(window);
+        return false;
+    }
+
+    GetPrivateProfileStringA("APPLICATIONS", "DefaultDevice", "", g_config.DefaultDevice,
+                             sizeof g_config.DefaultDevice, settings);
+    return true;
+}
+
+int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UINT style, ...)
+{
+    char format[512];
+    char text[512];
+    if (LoadStringA(instance, LOWORD(id), format, 511) <= 0)
+        format[0] = '\0';
+
+    va_list args;
+    va_start(args, style);
+    // Bounded: no argument can overflow the text.
+    wvnsprintfA(text, sizeof text, format, args);
+    va_end(args);
+
+    return g_messageBox(owner, text, caption, LOWORD(style));
+}

@@ -1,0 +1,9 @@
+// The Windows build compares names exactly as the system does.
+#include <windows.h>
+
+#include "shell/nocase.h"
+
+int CompareNoCase(const char* a, const char* b)
+{
+    return lstrcmpiA(a, b);
+}
