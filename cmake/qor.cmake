@@ -92,3 +92,17 @@ function(qor_tool name)
   target_link_libraries(${name} PRIVATE ${T_LIBS})
   target_include_directories(${name} PRIVATE ${QOR_ROOT}/src ${QOR_ROOT}/tools)
 endfunction()
+
+# qor_subsystem(NAME): the usual subsystem folder: every *.cpp whose name does
+# not end in _win32.cpp is portable core, every *_win32.cpp is Win32 code.
+function(qor_subsystem name)
+  file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER core_sources EXCLUDE REGEX "_win32\\.cpp$")
+  file(GLOB win32_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_win32.cpp)
+  if(core_sources)
+    qor_core(${name} ${core_sources})
+  endif()
+  if(win32_sources)
+    qor_win32(${name} ${win32_sources})
+  endif()
+endfunction()

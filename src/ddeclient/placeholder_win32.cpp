@@ -10,3 +10,8 @@ bool RegisterDDEClientClass(HINSTANCE instance)
     wc.lpszClassName = "DDEClient";
     return RegisterClassA(&wc) != 0;
 }
+
+int DeleteProgmanGroup()
+{
+    return 0;
+}

@@ -1,0 +1,15 @@
+// Removing what the setup log records: installed files, the install
+// directory's subdirectories, and the batch that finishes the job at the next
+// start of Windows.
+#pragma once
+
+#include <windows.h>
+
+// Deletes every installed file with progress in `progress` (dialog 500).
+// Always returns 1.
+int DeleteInstalledFiles(HWND progress);
+// Removes the recorded subdirectories; 1 on success, 0 when the install
+// directory cannot be made current.
+int RemoveInstallDirectories(HWND progress);
+// Creates, extends or wraps winstart.bat in the Windows directory.
+void WriteDeferredDeletionBatch();
