@@ -203,3 +203,58 @@ TEST_F(Program, BackdropCoversTheScreenAndASecondStartLeavesAtOnce)
 }
 
 }  // namespace
+
+namespace {
+
+int g_dispatched;
+
+LRESULT CALLBACK CountingProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_USER + 7)
+        ++g_dispatched;
+    return DefWindowProcA(w, message, wParam, lParam);
+}
+
+HWND CountingWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = CountingProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QorPumpProbe";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, "QorPumpProbe", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+TEST(Pumps, DelayPumpingWaitsAndDispatchesMeanwhile)
+{
+    HWND w = CountingWindow();
+    g_dispatched = 0;
+    PostMessageA(w, WM_USER + 7, 0, 0);
+    DWORD start = GetTickCount();
+    DelayPumping(300);
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 300u);
+    EXPECT_LT(elapsed, 3000u);
+    EXPECT_EQ(g_dispatched, 1);
+    DestroyWindow(w);
+}
+
+// Closing the backdrop while the removal pumps messages: the quit message is
+// taken by the pump, and must still end the program afterwards.
+TEST(Pumps, AQuitTakenByTheDrainIsKeptForTheMessageLoop)
+{
+    int code = -1;
+    EXPECT_FALSE(QuitPending(&code));
+    HWND w = CountingWindow();
+    g_dispatched = 0;
+    PostQuitMessage(0);
+    PostMessageA(w, WM_USER + 7, 0, 0);
+    DrainMessages();
+    EXPECT_EQ(g_dispatched, 1);  // the drain went on after the quit
+    EXPECT_TRUE(QuitPending(&code));
+    EXPECT_EQ(code, 0);
+    DestroyWindow(w);
+}
+
+}  // namespace
