@@ -1,0 +1,489 @@
+// The settings restore's portable rules: trimming, the piece reader, both INI
+// filters row by row, the default-device rule, the run-line edit, the counter.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "inirestore/filters.h"
+
+namespace {
+
+// A temporary binary file holding `text`, positioned at its start.
+std::FILE* OpenText(const std::string& text)
+{
+    std::FILE* f = std::tmpfile();
+    if (f) {
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::rewind(f);
+    }
+    return f;
+}
+
+std::vector<std::string> Pieces(const std::string& text, std::size_t size)
+{
+    std::vector<std::string> pieces;
+    std::FILE* f = OpenText(text);
+    if (!f)
+        return pieces;
+    std::vector<char> buffer(size);
+    std::size_t length;
+    while (ReadPiece(f, buffer.data(), size, &length))
+        pieces.emplace_back(buffer.data(), length);
+    std::fclose(f);
+    return pieces;
+}
+
+// The whole text through a filter, piece by piece, as a pass writes it.
+template <class Filter>
+std::string FilterText(const std::string& text)
+{
+    Filter filter;
+    std::string out;
+    for (const std::string& piece : Pieces(text, Filter::kPieceSize)) {
+        switch (filter.Next(piece.c_str())) {
+        case PieceAction::Write:
+            out += piece;
+            break;
+        case PieceAction::Replace:
+            out += Filter::kReplacement;
+            break;
+        case PieceAction::Drop:
+            break;
+        }
+    }
+    return out;
+}
+
+const char* ActionName(PieceAction a)
+{
+    return a == PieceAction::Write ? "write" : a == PieceAction::Drop ? "drop" : "replace";
+}
+
+TEST(TrimLine, RemovesSpacesTabsAndLineFeedsButNotCarriageReturns)
+{
+    struct Row {
+        const char* in;
+        const char* out;
+    } rows[] = {
+        {"\t  [386Enh]\n", "[386Enh]"}, {"\n", ""},         {"", ""},
+        {"  a \t b  ", "a \t b"},       {"\r\n", "\r"},     {" \r ", "\r"},
+        {"a\t\n\n", "a"},               {"\n\t x", "x"},    {"   ", ""},
+    };
+    for (const Row& row : rows) {
+        char buffer[32];
+        std::memset(buffer, '#', sizeof buffer);
+        std::strcpy(buffer, row.in);
+        EXPECT_EQ(TrimLine(buffer), buffer);
+        EXPECT_STREQ(buffer, row.out) << "input \"" << row.in << "\"";
+    }
+}
+
+TEST(ReadPiece, SplitsLongLinesAtTheBufferAndFoldsCrLf)
+{
+    std::string line250(250, 'x');
+    struct Row {
+        const char* name;
+        std::string text;
+        std::size_t size;
+        std::vector<std::string> pieces;
+    } rows[] = {
+        {"empty file", "", 100, {}},
+        {"crlf and bare lf", "a=1\r\nb=2\n", 100, {"a=1\n", "b=2\n"}},
+        {"last line without end", "a\r\nb", 100, {"a\n", "b"}},
+        {"lone cr stays", "a\rb\r\r\n\r", 100, {"a\rb\r\n", "\r"}},
+        {"ctrl-z is no end", "a\n\x1a\nb\n", 100, {"a\n", "\x1a\n", "b\n"}},
+        {"250 in 200", line250 + "\r\n", 200, {std::string(199, 'x'), std::string(51, 'x') + "\n"}},
+        {"250 in 100", line250 + "\n", 100,
+         {std::string(99, 'x'), std::string(99, 'x'), std::string(52, 'x') + "\n"}},
+        {"crlf across the buffer end", std::string(98, 'y') + "\r\nz", 100,
+         {std::string(98, 'y') + "\n", "z"}},
+        {"line of exactly 99", std::string(99, 'y') + "\r\n", 100, {std::string(99, 'y'), "\n"}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(Pieces(row.text, row.size), row.pieces) << row.name;
+}
+
+TEST(ReadPiece, CountsNulBytes)
+{
+    std::vector<std::string> pieces = Pieces(std::string("a\0b\n", 4), 100);
+    ASSERT_EQ(pieces.size(), 1u);
+    EXPECT_EQ(pieces[0], std::string("a\0b\n", 4));
+}
+
+struct FilterRow {
+    bool inside;
+    const char* piece;
+    PieceAction action;
+    bool insideAfter;
+};
+
+void CheckSystemRows(const char* group, const std::vector<FilterRow>& rows)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const FilterRow& row = rows[i];
+        SystemIniFilter filter;
+        filter.inside = row.inside;
+        PieceAction action = filter.Next(row.piece);
+        EXPECT_EQ(ActionName(action), std::string(ActionName(row.action)))
+            << group << " row " << i << ": \"" << row.piece << "\"";
+        EXPECT_EQ(filter.inside, row.insideAfter) << group << " row " << i;
+    }
+}
+
+constexpr PieceAction W = PieceAction::Write;
+constexpr PieceAction D = PieceAction::Drop;
+constexpr PieceAction R = PieceAction::Replace;
+
+TEST(SystemIniFilter, HeaderOpensTheSectionFromEitherState)
+{
+    CheckSystemRows("header", {
+        {false, "[386Enh]\n", W, true},
+        {false, "  [386ENH] \t\n", W, true},
+        {true, "[386enh]\n", W, true},
+        {false, "[386Enh] x\n", W, false},
+    });
+}
+
+TEST(SystemIniFilter, OutsideEverythingIsWritten)
+{
+    CheckSystemRows("outside", {
+        {false, "VornLPT=LPT1\n", W, false},
+        {false, "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n", W, false},
+        {false, ";device=vpd.386\n", W, false},
+        {false, "[boot]\n", W, false},
+    });
+}
+
+TEST(SystemIniFilter, AnotherHeaderEndsTheSection)
+{
+    CheckSystemRows("other header", {
+        {true, "[boot]\n", W, false},
+        {true, "   [boot.description\n", W, false},
+        {true, "[\n", W, false},
+    });
+}
+
+TEST(SystemIniFilter, LinesWithoutEqualsAreWritten)
+{
+    CheckSystemRows("no equals", {
+        {true, "\n", W, true},
+        {true, "VornLPT\n", W, true},
+        {true, "; a comment about VORNVMI.386\n", W, true},
+    });
+}
+
+TEST(SystemIniFilter, CommentedVpdDeviceIsReplaced)
+{
+    CheckSystemRows("vpd", {
+        {true, ";device=vpd.386\n", R, true},
+        {true, ";DEVICE = C:\\WINDOWS\\SYSTEM\\VPD.386\n", R, true},
+        {true, "  ;device=vpd.386", R, true},
+        {true, "; device=vpd.386\n", W, true},
+        {true, "device=*vpd\n", W, true},
+        {true, ";device=myvpd.386\n", W, true},
+        {true, "device=vpd.386\n", W, true},
+    });
+}
+
+TEST(SystemIniFilter, PackageEntriesAreDropped)
+{
+    CheckSystemRows("package", {
+        {true, "VornLPT=LPT1\n", D, true},
+        {true, "VORNLPT = 1\n", D, true},
+        {true, "\t vornlpt=\n", D, true},
+        {true, "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n", D, true},
+        {true, "DEVICE = vornvmi.386\n", D, true},
+        {true, "other=c:\\x\\VornVmi.386\n", D, true},
+        {true, ";device=VORNVMI.386\n", D, true},
+    });
+}
+
+TEST(SystemIniFilter, OtherEntriesAreWritten)
+{
+    CheckSystemRows("other entry", {
+        {true, "device=C:\\X\\MYVORNVMI.386\n", W, true},
+        {true, "device=vornvmi.386x\n", W, true},
+        {true, "VornLPTX=1\n", W, true},
+        {true, "device=*vmm\n", W, true},
+    });
+}
+
+TEST(SystemIniFilter, WholeFileKeepsEveryOtherByte)
+{
+    std::string in =
+        "[boot]\n"
+        "VornLPT=LPT1\n"
+        "[386Enh]\n"
+        "  device=*vmm  \n"
+        "VornLPT=LPT1\n"
+        "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n"
+        "\t;device=vpd.386\n"
+        "\n"
+        "[NonWindowsApp]\n"
+        "device=vornvmi.386\n"
+        " [386enh]\n"
+        "VORNLPT = 2\n"
+        "last=1";
+    std::string out =
+        "[boot]\n"
+        "VornLPT=LPT1\n"
+        "[386Enh]\n"
+        "  device=*vmm  \n"
+        "device=vpd.386\n"
+        "\n"
+        "[NonWindowsApp]\n"
+        "device=vornvmi.386\n"
+        " [386enh]\n"
+        "last=1";
+    EXPECT_EQ(FilterText<SystemIniFilter>(in), out);
+}
+
+TEST(SystemIniFilter, EachPieceOfALongLineIsJudgedAlone)
+{
+    // 99 characters without "=", then a continuation that reads as an entry.
+    std::string head(99, 'k');
+    std::string in = "[386Enh]\n" + head + "VornLPT=1\nkeep=1\n";
+    EXPECT_EQ(FilterText<SystemIniFilter>(in), "[386Enh]\n" + head + "keep=1\n");
+}
+
+struct WinRow {
+    WinIniFilter::State state;
+    const char* piece;
+    PieceAction action;
+    WinIniFilter::State after;
+};
+
+void CheckWinRows(const char* group, const std::vector<WinRow>& rows)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const WinRow& row = rows[i];
+        WinIniFilter filter;
+        filter.state = row.state;
+        PieceAction action = filter.Next(row.piece);
+        EXPECT_EQ(ActionName(action), std::string(ActionName(row.action)))
+            << group << " row " << i << ": \"" << row.piece << "\"";
+        EXPECT_EQ(static_cast<int>(filter.state), static_cast<int>(row.after))
+            << group << " row " << i << ": \"" << row.piece << "\"";
+    }
+}
+
+constexpr WinIniFilter::State Out = WinIniFilter::State::Outside;
+constexpr WinIniFilter::State Fil = WinIniFilter::State::Filtering;
+constexpr WinIniFilter::State Drp = WinIniFilter::State::Dropping;
+
+TEST(WinIniFilter, PackageHeaderDropsFromAnyState)
+{
+    CheckWinRows("package header", {
+        {Out, "[QOR Brackenfield 4400,LPT1:]\n", D, Drp},
+        {Fil, "[QOR Brackenfield Model 2890 GDI,LPT2:]\n", D, Drp},
+        {Drp, "  [QOR 4400 Brackenfield PS2,LPT1: Fonts]\n", D, Drp},
+        {Fil, "note=see [QOR Brackenfield 4400 manual\n", D, Drp},
+        {Out, "[QOR Brackenfield 4400\n", D, Drp},
+    });
+}
+
+TEST(WinIniFilter, FixedSectionStartsFiltering)
+{
+    CheckWinRows("fixed section", {
+        {Out, "[Devices]\n", W, Fil},
+        {Drp, "[PrinterPorts]\n", W, Fil},
+        {Fil, "  [pscript]  \n", W, Fil},
+        {Out, "[ports]", W, Fil},
+        {Out, "[ports] x\n", W, Out},
+    });
+}
+
+TEST(WinIniFilter, OutsideEverythingIsWritten)
+{
+    CheckWinRows("outside", {
+        {Out, "QOR.GDI=x\n", W, Out},
+        {Out, "a=VORNPS\n", W, Out},
+        {Out, "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\n", W, Out},
+        {Out, "[windows]\n", W, Out},
+    });
+}
+
+TEST(WinIniFilter, OtherHeaderEndsFilteringAndDropping)
+{
+    CheckWinRows("other header", {
+        {Fil, "[windows]\n", W, Out},
+        {Drp, "[windows]\n", W, Out},
+        {Fil, "[qor brackenfield 4400,LPT1:]\n", W, Out},
+        {Drp, " [Other Printer,LPT1:]\n", W, Out},
+    });
+}
+
+TEST(WinIniFilter, DroppingDropsEverythingElse)
+{
+    CheckWinRows("dropping", {
+        {Drp, "x=y\n", D, Drp},
+        {Drp, "\n", D, Drp},
+        {Drp, ";comment\n", D, Drp},
+    });
+}
+
+TEST(WinIniFilter, FilteringKeepsLinesWithoutEquals)
+{
+    CheckWinRows("no equals", {
+        {Fil, "\n", W, Fil},
+        {Fil, ";QOR.GDI\n", W, Fil},
+        {Fil, "VORNPS\n", W, Fil},
+    });
+}
+
+TEST(WinIniFilter, FilteringDropsPackageEntries)
+{
+    CheckWinRows("package entry", {
+        {Fil, "a=VORNPS\n", D, Fil},
+        {Fil, "  a = vornps \n", D, Fil},
+        {Fil, "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\n", D, Fil},
+        {Fil, "My QOR Brackenfield 4400 copy=x\n", D, Fil},
+        {Fil, "QOR Brackenfield Model 2890 GDI = x\n", D, Fil},
+        {Fil, "qor.gdi=1\n", D, Fil},
+        {Fil, "QOR.PS=\n", D, Fil},
+        {Fil, " Qor.Pcl = 1\n", D, Fil},
+    });
+}
+
+TEST(WinIniFilter, FilteringKeepsOtherEntries)
+{
+    CheckWinRows("other entry", {
+        {Fil, "a=VORNPS,LPT1:\n", W, Fil},
+        {Fil, "qor 4400 brackenfield ps2=PSCRIPT,LPT1:\n", W, Fil},
+        {Fil, "QOR.PCLX=1\n", W, Fil},
+        {Fil, ";QOR.GDI=1\n", W, Fil},
+        {Fil, "Office Printer=PSCRIPT,LPT2:\n", W, Fil},
+    });
+}
+
+TEST(WinIniFilter, WholeFileDropsPackageSectionsAndEntries)
+{
+    std::string in =
+        "[windows]\n"
+        "QOR.GDI=1\n"
+        "[devices]\n"
+        "Office Printer=PSCRIPT,LPT2:\n"
+        "QOR Brackenfield 4400=QOR4400,LPT1:\n"
+        "\n"
+        "[QOR Brackenfield 4400,LPT1:]\n"
+        "\n"
+        "paper=1\n"
+        "[QOR 4400 Brackenfield PS2,LPT1:]\n"
+        "x=1\n"
+        "[Ports]\n"
+        "LPT1:=\n"
+        "QOR.PS=VORNPS\n"
+        "[intl]\n"
+        "x=VORNPS";
+    std::string out =
+        "[windows]\n"
+        "QOR.GDI=1\n"
+        "[devices]\n"
+        "Office Printer=PSCRIPT,LPT2:\n"
+        "\n"
+        "[Ports]\n"
+        "LPT1:=\n"
+        "[intl]\n"
+        "x=VORNPS";
+    EXPECT_EQ(FilterText<WinIniFilter>(in), out);
+}
+
+std::string ScanDevice(const std::string& text)
+{
+    char device[100];
+    std::memset(device, '#', sizeof device);
+    std::strcpy(device, "old");
+    DefaultDeviceScan scan;
+    std::FILE* f = OpenText(text);
+    if (!f)
+        return "no file";
+    char piece[DefaultDeviceScan::kPieceSize];
+    std::size_t length;
+    while (ReadPiece(f, piece, sizeof piece, &length)) {
+        if (scan.Next(piece, device, sizeof device))
+            break;
+    }
+    std::fclose(f);
+    return std::string(device, strnlen(device, sizeof device));
+}
+
+TEST(DefaultDeviceScan, TakesTheFirstEntryOfDevices)
+{
+    std::string longKey(120, 'L');
+    struct Row {
+        const char* name;
+        std::string text;
+        const char* device;
+    } rows[] = {
+        {"first entry after a comment",
+         "[windows]\ndevice=x,y,z\n[devices]\n;comment\n\nOffice Printer=PSCRIPT,LPT2:\nB=c,d\n",
+         "Office Printer,PSCRIPT,LPT2:"},
+        {"blanks around equals stay", "[devices]\r\nOffice Printer = PSCRIPT,LPT2:\r\n",
+         "Office Printer , PSCRIPT,LPT2:"},
+        {"header in any case, indented entry", "[DEVICES]\n   P=d,LPT1:   \n", "P,d,LPT1:"},
+        {"next section first", "[devices]\n; none\n[ports]\nA=b\n", " "},
+        {"indented next section", "[devices]\n  [x]\n", " "},
+        {"devices last and empty", "[windows]\n[devices]\n\n", "old"},
+        {"no devices", "[windows]\nA=b,c\n", "old"},
+        {"empty file", "", "old"},
+        {"line without equals is skipped", "[devices]\nno equals\nP=d,LPT1:\n", "P,d,LPT1:"},
+        {"too long entry is skipped", "[devices]\n" + longKey + "=d,p\nQ=e,LPT1:\n", "Q,e,LPT1:"},
+        {"continuation is not a line", "[devices]\n" + std::string(99, 'L') + "[x]=d\nQ=e,LPT1:\n", "Q,e,LPT1:"},
+        {"last line without end", "[devices]\nP=d,LPT1:", "P,d,LPT1:"},
+        {"only the first equals", "[devices]\nP=d=e\n", "P,d=e"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ScanDevice(row.text), row.device) << row.name;
+}
+
+TEST(RemoveRunProgram, TakesOutOnlyTheProgramsWord)
+{
+    struct Row {
+        const char* in;
+        bool found;
+        const char* out;
+    } rows[] = {
+        {"C:\\APPS\\QVWPD.EXE", true, ""},
+        {"c:\\apps\\qvwpd.exe  notepad.exe", true, "notepad.exe"},
+        {"CALC.EXE C:\\APPS\\QVWPD.EXE", true, "CALC.EXE"},
+        {"calc.exe  c:\\QvWpD.exe\tNotepad.exe", true, "calc.exe Notepad.exe"},
+        {"a  b qvwpd.exe", true, "a  b"},
+        {"qvwpd.exe qvwpd.exe x QVWPD.EXE", true, "x"},
+        {"calc.exe notepad.exe", false, "calc.exe notepad.exe"},
+        {"QVWPD.EX", false, "QVWPD.EX"},
+        {"", false, ""},
+    };
+    for (const Row& row : rows) {
+        char run[200];
+        std::memset(run, '#', sizeof run);
+        std::strcpy(run, row.in);
+        EXPECT_EQ(RemoveRunProgram(run), row.found) << row.in;
+        EXPECT_STREQ(run, row.out) << row.in;
+    }
+}
+
+TEST(NextPrinterCount, CountsDownAndNeverBelowZero)
+{
+    struct Row {
+        unsigned count;
+        const char* text;  // null: nothing to write
+    } rows[] = {
+        {3, "2"}, {1, "0"}, {0, nullptr}, {0xFFFFFFFFu, nullptr},
+        {0x80000000u, "2147483647"}, {0x80000001u, nullptr}, {100, "99"},
+    };
+    for (const Row& row : rows) {
+        char text[200] = "untouched";
+        bool write = NextPrinterCount(row.count, text, sizeof text);
+        EXPECT_EQ(write, row.text != nullptr) << row.count;
+        if (row.text && write) {
+            EXPECT_STREQ(text, row.text) << row.count;
+        }
+    }
+    char tiny[2];
+    EXPECT_FALSE(NextPrinterCount(100, tiny, sizeof tiny));
+}
+
+}  // namespace
