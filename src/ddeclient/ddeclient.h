@@ -10,3 +10,15 @@ bool RegisterDDEClientClass(HINSTANCE instance);
 // Asks Program Manager to delete the package's group. 1 when it acknowledged
 // the command positively, 0 otherwise.
 int DeleteProgmanGroup();
+
+// The client end of the conversation: opens it while the window is created,
+// carries a WM_DDE_EXECUTE sent to it (lParam the command's memory) and
+// returns the acknowledgement (1 or 0), closes it when destroyed.
+LRESULT CALLBACK DDEClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// How long the client waits for Program Manager's acknowledgement of the
+// command, and for its answer to the closing WM_DDE_TERMINATE.
+constexpr DWORD kDdeAckTimeout = 10000;
+constexpr DWORD kDdeTerminateTimeout = 3000;
+// How long a Program Manager started by the client gets to show its window.
+constexpr DWORD kProgmanStartTimeout = 5000;

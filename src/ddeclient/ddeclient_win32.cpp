@@ -1,0 +1,305 @@
+// The DDE client window: a raw DDE conversation with Program Manager, built
+// from window messages (no DDE management library), that carries the command
+// deleting the package's group.
+#include <windows.h>
+#include <dde.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+#include "ddeclient/ddeclient.h"
+
+namespace {
+
+constexpr char kClientClass[] = "DDEClient";
+constexpr char kProgmanClass[] = "PROGMAN";
+constexpr char kServiceName[] = "PROGMAN";  // both the application and the topic
+constexpr char kGroupName[] = "Brackenfield Printing System";
+constexpr char kDeleteGroupFormat[] = "[DeleteGroup(%s)]";
+
+constexpr int kPartnerSlot = 0;        // window extra data: the server window, or 0
+constexpr UINT kPositiveAck = 0x8000;  // fAck, bit 15 of the DDE status word
+constexpr DWORD kPollInterval = 50;
+
+HINSTANCE s_instance;
+HWND s_progman;  // Program Manager's window, as last looked up
+// True while an initiation is being sent. The acknowledgements that come
+// back during it carry application and topic atoms; every later one carries
+// a packed lParam.
+bool s_initiating;
+
+HWND Partner(HWND window)
+{
+    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(GetWindowLongA(window, kPartnerSlot)));
+}
+
+void SetPartner(HWND window, HWND partner)
+{
+    SetWindowLongA(window, kPartnerSlot, static_cast<LONG>(reinterpret_cast<LONG_PTR>(partner)));
+}
+
+// Sleeps until something is posted or sent to this thread, a short while at
+// most and never past the deadline, so the bounded waits neither spin nor
+// oversleep.
+void WaitForTraffic(DWORD start, DWORD timeout)
+{
+    DWORD elapsed = GetTickCount() - start;
+    DWORD left = elapsed < timeout ? timeout - elapsed : 0;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, left < kPollInterval ? left : kPollInterval,
+                              QS_POSTMESSAGE | QS_SENDMESSAGE);
+}
+
+bool TimedOut(DWORD start, DWORD timeout)
+{
+    // Unsigned difference: the tick counter's wrap-around does no harm.
+    return GetTickCount() - start >= timeout;
+}
+
+// A server that accepts answers with WM_DDE_ACK to `window` during the call.
+// A time limit, because a hung window would otherwise hold us forever.
+void Initiate(HWND window, HWND server, LPARAM names)
+{
+    if (!server)
+        return;
+    s_initiating = true;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(server, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(window), names,
+                        SMTO_NORMAL, kDdeAckTimeout, &ignored);
+    s_initiating = false;
+}
+
+// A freshly started Program Manager makes its window some time after WinExec
+// returns; the repeated initiation must go to that window.
+HWND WaitForProgmanWindow()
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND found = FindWindowA(kProgmanClass, nullptr);
+        if (found || TimedOut(start, kProgmanStartTimeout))
+            return found;
+        Sleep(100);
+    }
+}
+
+LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT created = DefWindowProcA(window, WM_NCCREATE, wParam, lParam);
+    if (!created)
+        return 0;
+    LPARAM names = reinterpret_cast<LPARAM>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    Initiate(window, s_progman, names);
+    if (Partner(window))
+        return created;
+
+    // Nobody answered: start the program that the application atom names and
+    // ask once more. Without an answer the window still exists; the command
+    // is then simply not sent.
+    char program[100];
+    if (GlobalGetAtomNameA(LOWORD(names), program, sizeof program) == 0)
+        return created;
+    if (WinExec(program, SW_RESTORE) <= 31)
+        return created;
+    s_progman = WaitForProgmanWindow();
+    Initiate(window, s_progman, names);
+    return created;
+}
+
+LRESULT OnDestroy(HWND window)
+{
+    HWND partner = Partner(window);
+    // Without a conversation there is nobody to say goodbye to, and no
+    // answer to wait for.
+    if (partner) {
+        PostMessageA(partner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
+        SetPartner(window, nullptr);
+        DWORD start = GetTickCount();
+        MSG msg;
+        while (!PeekMessageA(&msg, window, WM_DDE_TERMINATE, WM_DDE_TERMINATE, PM_REMOVE) &&
+               !TimedOut(start, kDdeTerminateTimeout))
+            WaitForTraffic(start, kDdeTerminateTimeout);
+    }
+    // Acknowledgements and data that came too late die with the window; their
+    // packed lParams and data would leak.
+    MSG late;
+    while (PeekMessageA(&late, window, WM_DDE_ACK, WM_DDE_DATA, PM_REMOVE)) {
+        if (late.message == WM_DDE_DATA) {
+            UINT_PTR data = 0, item = 0;
+            if (UnpackDDElParam(WM_DDE_DATA, late.lParam, &data, &item)) {
+                if (data)
+                    GlobalFree(reinterpret_cast<HGLOBAL>(data));
+                if (item)
+                    GlobalDeleteAtom(static_cast<ATOM>(item));
+            }
+        }
+        FreeDDElParam(late.message, late.lParam);
+    }
+    return 0;
+}
+
+LRESULT OnTerminate(HWND window, WPARAM sender)
+{
+    HWND partner = Partner(window);
+    // Only the partner can close the conversation; a stranger's terminate
+    // (a second server we never talked to) must not cut it.
+    if (partner && reinterpret_cast<HWND>(sender) == partner) {
+        PostMessageA(partner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
+        SetPartner(window, nullptr);
+    }
+    return 0;
+}
+
+LRESULT OnAck(HWND window, WPARAM sender, LPARAM lParam)
+{
+    if (s_initiating) {
+        // The first server to answer is the partner; later ones are ignored.
+        // The atoms that come with the answer are the receiver's to delete.
+        if (!Partner(window))
+            SetPartner(window, reinterpret_cast<HWND>(sender));
+        if (LOWORD(lParam))
+            GlobalDeleteAtom(LOWORD(lParam));
+        if (HIWORD(lParam))
+            GlobalDeleteAtom(HIWORD(lParam));
+        return 0;
+    }
+    // A stray acknowledgement outside the wait: only its packed lParam is ours.
+    FreeDDElParam(WM_DDE_ACK, lParam);
+    return 0;
+}
+
+LRESULT OnData(HWND window, WPARAM sender, LPARAM lParam)
+{
+    // The client never asks for data. What a stranger sends is released here,
+    // or nobody would; the packed lParam is ours in any case.
+    UINT_PTR data = 0, item = 0;
+    if (!UnpackDDElParam(WM_DDE_DATA, lParam, &data, &item))
+        return 0;
+    if (reinterpret_cast<HWND>(sender) != Partner(window)) {
+        if (data)
+            GlobalFree(reinterpret_cast<HGLOBAL>(data));
+        if (item)
+            GlobalDeleteAtom(static_cast<ATOM>(item));
+    }
+    FreeDDElParam(WM_DDE_DATA, lParam);
+    return 0;
+}
+
+// Waits, dispatching nothing, for the partner's acknowledgement of the
+// command. Win32 packs the acknowledgement's lParam: status word and the
+// command's memory. 1 when bit 15 of the status is set.
+LRESULT WaitForAck(HWND window, HWND partner)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, window, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE)) {
+            UINT_PTR status = 0, commands = 0;
+            BOOL unpacked = UnpackDDElParam(WM_DDE_ACK, msg.lParam, &status, &commands);
+            FreeDDElParam(WM_DDE_ACK, msg.lParam);
+            if (reinterpret_cast<HWND>(msg.wParam) == partner)
+                return unpacked && (status & kPositiveAck) ? 1 : 0;
+        }
+        // A partner that closes instead of answering will not answer; its
+        // terminate stays queued for the closing handshake.
+        if (PeekMessageA(&msg, window, WM_DDE_TERMINATE, WM_DDE_TERMINATE, PM_NOREMOVE) &&
+            reinterpret_cast<HWND>(msg.wParam) == partner)
+            return 0;
+        // A silent Program Manager must not hold the uninstaller forever.
+        if (TimedOut(start, kDdeAckTimeout))
+            return 0;
+        WaitForTraffic(start, kDdeAckTimeout);
+    }
+}
+
+LRESULT OnExecute(HWND window, WPARAM sender, LPARAM commands)
+{
+    HWND partner = Partner(window);
+    // Only the group deletion (wParam 0) may send a command through us.
+    if (sender != 0 || !partner)
+        return 0;
+    if (!PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(window), commands))
+        return 0;
+    return WaitForAck(window, partner);
+}
+
+}  // namespace
+
+LRESULT CALLBACK DDEClientWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCREATE:
+        return OnNcCreate(window, wParam, lParam);
+    case WM_DESTROY:
+        return OnDestroy(window);
+    case WM_DDE_TERMINATE:
+        return OnTerminate(window, wParam);
+    case WM_DDE_ACK:
+        return OnAck(window, wParam, lParam);
+    case WM_DDE_DATA:
+        return OnData(window, wParam, lParam);
+    case WM_DDE_EXECUTE:
+        return OnExecute(window, wParam, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+bool RegisterDDEClientClass(HINSTANCE instance)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DDEClientWndProc;
+    wc.cbWndExtra = sizeof(LONG);  // the partner window
+    wc.hInstance = instance;
+    wc.lpszClassName = kClientClass;
+    if (!RegisterClassA(&wc))
+        return false;
+    s_instance = instance;
+    return true;
+}
+
+int DeleteProgmanGroup()
+{
+    ATOM application = GlobalAddAtomA(kServiceName);
+    ATOM topic = GlobalAddAtomA(kServiceName);
+    HWND client = nullptr;
+    // A zero atom would turn the initiation into a call to every service.
+    if (application && topic) {
+        s_progman = FindWindowA(kProgmanClass, nullptr);
+        LPARAM names = MAKELPARAM(application, topic);
+        client = CreateWindowExA(0, kClientClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, s_instance,
+                                 reinterpret_cast<LPVOID>(names));
+    }
+    if (application)
+        GlobalDeleteAtom(application);
+    if (topic)
+        GlobalDeleteAtom(topic);
+    if (!client)
+        return 0;
+
+    // The user must not work in Program Manager while the command runs.
+    HWND progman = FindWindowA(kProgmanClass, nullptr);
+    s_progman = progman;
+    if (progman) {
+        ShowWindow(progman, SW_SHOWNOACTIVATE);
+        EnableWindow(progman, FALSE);
+    }
+
+    int result = 0;
+    char command[64];
+    int length = wnsprintfA(command, sizeof command, kDeleteGroupFormat, kGroupName);
+    if (length > 0 && length < static_cast<int>(sizeof command) - 1) {
+        HGLOBAL memory = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE, length + 1);
+        if (memory) {
+            if (void* text = GlobalLock(memory)) {
+                std::memcpy(text, command, length + 1);
+                GlobalUnlock(memory);
+                result = SendMessageA(client, WM_DDE_EXECUTE, 0, reinterpret_cast<LPARAM>(memory)) == 1;
+            }
+            GlobalFree(memory);
+        }
+    }
+
+    DestroyWindow(client);
+    if (progman)
+        EnableWindow(progman, TRUE);
+    return result;
+}

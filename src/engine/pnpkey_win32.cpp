@@ -1,0 +1,54 @@
+// Plug and Play key removal: the record of the printer on the parallel port,
+// with every subkey below it.
+#include <windows.h>
+
+#include "engine/components.h"
+
+namespace {
+
+constexpr char kPlugAndPlayKey[] = "Enum\\LPTENUM\\QORBRACKENFIELD_44001EEC";
+
+// Deeper than any key the registry itself allows (512 levels): the recursion
+// cannot run away on a damaged hive.
+constexpr int kMaxKeyDepth = 512;
+
+// Deletes parent\name and everything below it. NT refuses to delete a key
+// that still has subkeys, so the tree is taken down from its leaves.
+void DeleteKeyTree(HKEY parent, const char* name, int depth)
+{
+    HKEY key;
+    // Enumerating subkeys needs KEY_ENUMERATE_SUB_KEYS on NT; query rights
+    // alone make every RegEnumKeyA fail and leave the subkeys in place.
+    if (RegOpenKeyExA(parent, name, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key) !=
+        ERROR_SUCCESS)
+        return;
+    if (depth < kMaxKeyDepth) {
+        // A subkey that cannot be deleted stays at its index: step past it,
+        // or the loop would find it again forever.
+        DWORD index = 0;
+        for (;;) {
+            char child[256];
+            LONG status = RegEnumKeyA(key, index, child, sizeof child);
+            if (status == ERROR_MORE_DATA) {
+                ++index;
+                continue;
+            }
+            if (status != ERROR_SUCCESS)
+                break;
+            DeleteKeyTree(key, child, depth + 1);
+            char again[256];
+            if (RegEnumKeyA(key, index, again, sizeof again) == ERROR_SUCCESS &&
+                lstrcmpiA(again, child) == 0)
+                ++index;
+        }
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(parent, name);
+}
+
+}  // namespace
+
+void RemovePlugAndPlayKey()
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kPlugAndPlayKey, 0);
+}

@@ -1,0 +1,34 @@
+// Printer removal: the package's three printers and, for each printer that
+// could be opened, its driver of the same name.
+#include <windows.h>
+#include <winspool.h>
+
+#include "engine/components.h"
+
+namespace {
+
+// Printer and driver carry the same name; deleted in this order.
+const char* const kPackagePrinters[] = {
+    "QOR Brackenfield Model 2890 GDI",
+    "QOR Brackenfield 4400",
+    "QOR 4400 Brackenfield PS2",
+};
+
+}  // namespace
+
+void RemovePrinters()
+{
+    for (const char* name : kPackagePrinters) {
+        // NT opens a printer for use only unless asked for more, and then
+        // refuses to delete it: ask for administration rights.
+        PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        HANDLE printer = nullptr;
+        // A driver is deleted only together with its printer: a driver
+        // without the package's printer may serve another printer.
+        if (!OpenPrinterA(const_cast<char*>(name), &printer, &access))
+            continue;
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+        DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(name));
+    }
+}
