@@ -1,0 +1,200 @@
+// The deferred-deletion batch's text and the search for a block that an
+// earlier run left in winstart.bat, without Windows calls.
+#include "engine/removal_batch.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "shell/nocase.h"
+#include "shell/rules.h"
+
+namespace {
+
+// Characters that the command interpreter treats as separators or
+// expansions. A path holding one would make "del" act on other names.
+bool IsBatchSafe(const char* path)
+{
+    for (const char* p = path; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || std::strchr(" \"%&|<>^,;=", c) != nullptr)
+            return false;
+    }
+    return true;
+}
+
+template <typename... Args>
+bool FormatWhole(char* out, std::size_t size, const char* format, Args... args)
+{
+    int n = std::snprintf(out, size, format, args...);
+    if (n < 0 || static_cast<std::size_t>(n) >= size) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+// Case-insensitive equality of two byte runs of the same length.
+bool SameNoCase(const char* a, const char* b, std::size_t length)
+{
+    char left[2 * kBatchTextSize];
+    char right[2 * kBatchTextSize];
+    if (length >= sizeof left)
+        return false;
+    std::memcpy(left, a, length);
+    left[length] = '\0';
+    std::memcpy(right, b, length);
+    right[length] = '\0';
+    // A zero byte inside the data cuts one side short: no match.
+    if (std::strlen(left) != length || std::strlen(right) != length)
+        return false;
+    return CompareNoCase(left, right) == 0;
+}
+
+}  // namespace
+
+bool BuildBatchPaths(BatchPaths* paths, const char* windowsDir, const char* installDir)
+{
+    *paths = BatchPaths();
+    if (windowsDir[0] == '\0' || installDir[0] == '\0')
+        return false;
+    if (!IsBatchSafe(windowsDir) || !IsBatchSafe(installDir))
+        return false;
+    if (!JoinPath(paths->batch, sizeof paths->batch, windowsDir, "winstart.bat"))
+        return false;
+    if (!JoinPath(paths->uninstaller, sizeof paths->uninstaller, installDir, "QORDELET.EXE"))
+        return false;
+    if (!FormatWhole(paths->directory, sizeof paths->directory, "%s", installDir))
+        return false;
+    std::size_t n = std::strlen(paths->directory);
+    if (paths->directory[n - 1] == '\\')
+        paths->directory[n - 1] = '\0';
+    // An install directory of "\" would leave "rmdir" with nothing to name.
+    if (paths->directory[0] == '\0')
+        return false;
+    return FormatWhole(paths->ownLastLine, sizeof paths->ownLastLine, "del %s", paths->batch);
+}
+
+bool BuildOldBatchPath(char* out, std::size_t size, const char* windowsDir, int choice)
+{
+    char name[16];
+    if (choice < 0 || choice >= kOldBatchChoices)
+        return false;
+    if (choice == 0)
+        std::snprintf(name, sizeof name, "oldstart.bat");
+    else
+        std::snprintf(name, sizeof name, "oldstar%d.bat", choice);
+    return JoinPath(out, size, windowsDir, name);
+}
+
+bool BuildBatchBlock(BatchBlock* block, const BatchPaths& paths, const char* oldBatch)
+{
+    block->count = 0;
+    char (*line)[kBatchTextSize] = block->lines;
+    bool ok = FormatWhole(line[0], sizeof line[0], "@echo off\r\n") &&
+              FormatWhole(line[1], sizeof line[1], "if exist %s del %s\r\n", paths.uninstaller,
+                          paths.uninstaller) &&
+              FormatWhole(line[2], sizeof line[2], "if exist %s del %s\r\n", "gauge32.dll",
+                          "gauge32.dll") &&
+              FormatWhole(line[3], sizeof line[3], "if exist %s del %s\r\n", "qvwpd.exe",
+                          "qvwpd.exe") &&
+              FormatWhole(line[4], sizeof line[4], "if not exist %s\\*.* rmdir %s\r\n",
+                          paths.directory, paths.directory);
+    if (!ok)
+        return false;
+    if (oldBatch == nullptr) {
+        if (!FormatWhole(line[5], sizeof line[5], "%s", paths.ownLastLine))
+            return false;
+        block->count = 6;
+        return true;
+    }
+    // "call": a batch started without it never returns, and the user's
+    // winstart.bat would never be moved back.
+    if (!FormatWhole(line[5], sizeof line[5], "call %s\r\n", oldBatch) ||
+        !FormatWhole(line[6], sizeof line[6], "move /y %s %s", oldBatch, paths.batch))
+        return false;
+    block->count = 7;
+    return true;
+}
+
+bool EndsWithWrapLines(const char* data, std::size_t length, bool wholeFile,
+                       const BatchPaths& paths, const char* oldBatch, std::size_t* tailLength)
+{
+    char tail[2 * kBatchTextSize];
+    if (!FormatWhole(tail, sizeof tail, "call %s\r\nmove /y %s %s", oldBatch, oldBatch,
+                     paths.batch))
+        return false;
+    std::size_t n = std::strlen(tail);
+    if (length < n)
+        return false;
+    if (length == n) {
+        if (!wholeFile)
+            return false;
+    } else {
+        char before = data[length - n - 1];
+        if (before != '\r' && before != '\n')
+            return false;
+    }
+    if (!SameNoCase(data + length - n, tail, n))
+        return false;
+    *tailLength = n;
+    return true;
+}
+
+long FindLine(ReadByteFn read, void* context, const char* text, LineMatch match,
+              long* lineStart)
+{
+    std::size_t n = std::strlen(text);
+    *lineStart = -1;
+    if (n >= kLineSearchSize)
+        return -1;
+    char line[kLineSearchSize];
+    std::size_t kept = 0;     // bytes of the line held in `line`
+    std::size_t length = 0;   // bytes of the line, also those not held
+    long offset = 0;
+    long start = 0;           // offset of the line's first byte
+
+    auto matches = [&]() {
+        if (length < n || (match == LineMatch::Whole && length != n))
+            return false;
+        // LF bytes inside the line would put its start elsewhere than
+        // `offset - length`; a whole-line match must be exact.
+        if (match == LineMatch::Whole && offset - start != static_cast<long>(n))
+            return false;
+        char head[kLineSearchSize];
+        std::memcpy(head, line, n);
+        head[n] = '\0';
+        if (std::strlen(head) != n)
+            return false;
+        return CompareNoCase(head, text) == 0;
+    };
+
+    for (;;) {
+        int c = read(context);
+        if (c == kReadError)
+            return -1;
+        if (c == kEndOfInput) {
+            if (!matches())
+                return -1;
+            *lineStart = start;
+            return offset;
+        }
+        if (c == '\r') {
+            if (matches()) {
+                *lineStart = start;
+                return offset;
+            }
+            kept = 0;
+            length = 0;
+        } else if (c != '\n') {
+            if (kept < sizeof line - 1)
+                line[kept++] = static_cast<char>(c);
+            ++length;
+        }
+        if (offset == LONG_MAX)
+            return -1;
+        if (length == 0)
+            start = offset + 1;
+        ++offset;
+    }
+}

@@ -1,0 +1,139 @@
+// Writing the deferred-deletion batch into winstart.bat, so that what cannot
+// go while the uninstaller runs goes before Windows starts again, without
+// ever losing the user's own winstart.bat.
+#include <cstring>
+
+#include "engine/removal.h"
+#include "engine/removal_batch.h"
+#include "shell/config.h"
+
+namespace {
+
+int ReadOneByte(void* context)
+{
+    HFILE file = *static_cast<HFILE*>(context);
+    unsigned char byte;
+    long n = _hread(file, &byte, 1);
+    if (n == HFILE_ERROR)
+        return kReadError;
+    return n == 0 ? kEndOfInput : byte;
+}
+
+void WriteBlock(HFILE file, const BatchBlock& block)
+{
+    for (int i = 0; i < block.count; ++i)
+        _hwrite(file, block.lines[i], static_cast<long>(std::strlen(block.lines[i])));
+}
+
+// A winstart.bat that an earlier run wrapped around the user's batch ends
+// with the lines that call it and move it back. Wrapping that file again
+// would restore our own old batch last and lose the user's; instead the new
+// commands go in front of those two lines, which stay the file's last.
+// True when the file was such a batch (whether or not it could be extended).
+bool ExtendEarlierWrapper(HFILE file, const BatchPaths& paths)
+{
+    LONG size = _llseek(file, 0, FILE_END);
+    if (size == HFILE_ERROR)
+        return false;
+    char tail[2 * kBatchTextSize + 2];
+    LONG want = size < static_cast<LONG>(sizeof tail) ? size : static_cast<LONG>(sizeof tail);
+    if (_llseek(file, size - want, FILE_BEGIN) == HFILE_ERROR)
+        return false;
+    if (_lread(file, tail, static_cast<UINT>(want)) != static_cast<UINT>(want))
+        return false;
+    for (int choice = 0; choice < kOldBatchChoices; ++choice) {
+        char oldBatch[kBatchTextSize];
+        std::size_t tailLength = 0;
+        if (!BuildOldBatchPath(oldBatch, sizeof oldBatch, g_config.WindowsDir, choice))
+            return false;
+        if (!EndsWithWrapLines(tail, static_cast<std::size_t>(want), want == size, paths,
+                               oldBatch, &tailLength))
+            continue;
+        BatchBlock block;
+        if (BuildBatchBlock(&block, paths, oldBatch) &&
+            _llseek(file, size - static_cast<LONG>(tailLength), FILE_BEGIN) != HFILE_ERROR)
+            WriteBlock(file, block);
+        return true;
+    }
+    return false;
+}
+
+// Moves the user's winstart.bat aside and writes a new one that runs it once
+// and moves it back. When oldstart.bat is taken the first free name of
+// oldstar1.bat to oldstar9.bat is used; with none free nothing is written.
+void WrapUserBatch(const BatchPaths& paths)
+{
+    for (int choice = 0; choice < kOldBatchChoices; ++choice) {
+        char oldBatch[kBatchTextSize];
+        BatchBlock block;
+        if (!BuildOldBatchPath(oldBatch, sizeof oldBatch, g_config.WindowsDir, choice) ||
+            !BuildBatchBlock(&block, paths, oldBatch))
+            return;
+        if (GetFileAttributesA(oldBatch) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (!MoveFileA(paths.batch, oldBatch))
+            return;
+        OFSTRUCT of = {};
+        HFILE file = OpenFile(paths.batch, &of, OF_CREATE);
+        if (file == HFILE_ERROR) {
+            // Without the new batch nobody would run or restore the user's.
+            MoveFileA(oldBatch, paths.batch);
+            return;
+        }
+        WriteBlock(file, block);
+        _lclose(file);
+        return;
+    }
+}
+
+}  // namespace
+
+long FindLineInFile(HFILE file, const char* text)
+{
+    long start;
+    return FindLine(ReadOneByte, &file, text, LineMatch::Prefix, &start);
+}
+
+void WriteDeferredDeletionBatch()
+{
+    BatchPaths paths;
+    BatchBlock block;
+    if (!BuildBatchPaths(&paths, g_config.WindowsDir, g_config.InstallDir) ||
+        !BuildBatchBlock(&block, paths, nullptr))
+        return;
+    // OpenFile keeps the path in OFSTRUCT's 128 bytes; a longer one is not
+    // opened reliably.
+    if (std::strlen(paths.batch) >= OFS_MAXPATHNAME)
+        return;
+
+    OFSTRUCT of = {};
+    HFILE file = OpenFile(paths.batch, &of, OF_READWRITE);
+    if (file == HFILE_ERROR) {
+        // Creating truncates: a winstart.bat that exists but cannot be
+        // opened for writing is left as it is.
+        if (GetFileAttributesA(paths.batch) != INVALID_FILE_ATTRIBUTES)
+            return;
+        file = OpenFile(paths.batch, &of, OF_CREATE);
+        if (file == HFILE_ERROR)
+            return;
+        WriteBlock(file, block);
+        _lclose(file);
+        return;
+    }
+
+    // A block of an earlier run ends in the own last line; the new block
+    // starts where that line starts, so that line is replaced and the file
+    // still ends in it. Only the exact line counts: a longer line that
+    // merely begins with it is the user's.
+    long start;
+    if (FindLine(ReadOneByte, &file, paths.ownLastLine, LineMatch::Whole, &start) >= 0) {
+        if (_llseek(file, start, FILE_BEGIN) != HFILE_ERROR)
+            WriteBlock(file, block);
+        _lclose(file);
+        return;
+    }
+    bool extended = ExtendEarlierWrapper(file, paths);
+    _lclose(file);
+    if (!extended)
+        WrapUserBatch(paths);
+}

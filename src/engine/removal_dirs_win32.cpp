@@ -1,0 +1,43 @@
+// Removing the install directory's recorded subdirectories, with the
+// progress dialog naming each one. Only empty directories go.
+#include "engine/removal.h"
+#include "engine/removal_rules.h"
+#include "engine/removal_win32.h"
+#include "resource.h"
+#include "setuplog/setuplog.h"
+#include "shell/shell.h"
+
+int RemoveInstallDirectories(HWND progress)
+{
+    char operation[100];
+    if (LoadStringA(g_instance, IDS_DELETING_TREE, operation, sizeof operation) <= 0)
+        operation[0] = '\0';
+    SetDlgItemTextA(progress, kOperationLine, operation);
+
+    int end = DirectoryRangeEnd(SetupLogQuery(kGetDirCount, 0, nullptr));
+    StartGauge(progress, end);
+    SetDlgItemTextA(progress, kItemLine, g_config.InstallDir);
+    // The uninstall sequence later moves to the drive's root to remove the
+    // install directory itself; until then it stays current.
+    if (g_config.InstallDir[0] == '\0' || !SetCurrentDirectoryA(g_config.InstallDir))
+        return 0;
+    MoveGauge(progress, 1);
+
+    // Entry 0 and the last two entries are never removed. In log order, a
+    // parent listed before its own subdirectory is not empty yet and stays.
+    for (int i = 1; i < end; ++i) {
+        DrainMessages();
+        char name[kDirNameWidth] = "";
+        SetupLogQuery(kGetDirName, static_cast<unsigned long>(i), name);
+        name[sizeof name - 1] = '\0';
+        char path[kRemovalPathSize];
+        if (!BuildInstallSubdir(path, sizeof path, name))
+            continue;
+        if (ShowsDirectoryPath(path))
+            SetDlgItemTextA(progress, kItemLine, path);
+        RemoveDirectoryA(path);
+        MoveGauge(progress, i + 1);
+    }
+    DelayPumping(1000);
+    return 1;
+}

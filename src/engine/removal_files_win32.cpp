@@ -1,0 +1,102 @@
+// Deleting the installed files that the setup log lists, with the progress
+// dialog naming each one, then the files that the log does not list.
+#include <cstdio>
+#include <cstring>
+
+#include "engine/removal.h"
+#include "engine/removal_rules.h"
+#include "engine/removal_win32.h"
+#include "resource.h"
+#include "setuplog/setuplog.h"
+#include "shell/shell.h"
+
+namespace {
+
+bool IsDotEntry(const char* name)
+{
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// The log's second directory entry names a subdirectory whose files the
+// installer put there without listing them one by one.
+void EmptyRecordedSubdirectory()
+{
+    // With fewer than two entries the second slot holds nothing of this log.
+    if (SetupLogQuery(kGetDirCount, 0, nullptr) < 2)
+        return;
+    char dirName[kDirNameWidth] = "";
+    SetupLogQuery(kGetDirName, 1, dirName);
+    dirName[sizeof dirName - 1] = '\0';
+    char directory[kEmptyingPathSize];
+    if (BuildInstallSubdir(directory, sizeof directory, dirName))
+        DeleteFilesInDirectory(directory);
+}
+
+}  // namespace
+
+void DeleteFilesInDirectory(const char* directory)
+{
+    char pattern[kEmptyingPathSize];
+    int n = std::snprintf(pattern, sizeof pattern, "%s\\*.*", directory);
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof pattern)
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    // "." and ".." are passed over by name: a file system need not list
+    // them first, or at all.
+    do {
+        if (IsDotEntry(found.cFileName) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        char path[kEmptyingPathSize];
+        n = std::snprintf(path, sizeof path, "%s\\%s", directory, found.cFileName);
+        if (n < 0 || static_cast<std::size_t>(n) >= sizeof path)
+            continue;
+        DeleteFileA(path);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+int DeleteInstalledFiles(HWND progress)
+{
+    DrainMessages();
+    char operation[100];
+    if (LoadStringA(g_instance, IDS_DELETING_FILES, operation, sizeof operation) <= 0)
+        operation[0] = '\0';
+    SetDlgItemTextA(progress, kOperationLine, operation);
+
+    int count = SetupLogQuery(kGetFileCount, 0, nullptr);
+    StartGauge(progress, count);
+    for (int i = 0; i < count; ++i) {
+        char name[kFileNameWidth] = "";
+        char dirName[kDirNameWidth] = "";
+        SetupLogQuery(kGetFileName, i, name);
+        int dirId = SetupLogQuery(kGetFileDir, i, dirName);
+        name[sizeof name - 1] = '\0';
+        dirName[sizeof dirName - 1] = '\0';
+        // A file whose directory the log does not list is never looked for
+        // in a guessed place.
+        bool dirKnown = SetupLogQuery(kFindDir, static_cast<unsigned long>(dirId), nullptr) >= 0;
+        char path[kRemovalPathSize];
+        if (DecideFile(name, dirName, dirKnown, path, sizeof path) == FileAction::Skip)
+            continue;
+        SetDlgItemTextA(progress, kItemLine, name);
+        MoveGauge(progress, i);
+        DrainMessages();
+        if (!DeleteFileA(path)) {
+            if (int* flag = CompletionFlagFor(name))
+                *flag = 0;
+        }
+        MoveGauge(progress, i + 1);
+    }
+    DelayPumping(1000);
+
+    EmptyRecordedSubdirectory();
+    for (int row = 0; row < kAfterWalkFiles; ++row) {
+        char path[kRemovalPathSize];
+        if (BuildAfterWalkPath(row, path, sizeof path))
+            DeleteFileA(path);
+    }
+    return 1;
+}
