@@ -32,10 +32,27 @@ enum SetupLogOperation : unsigned long {
 
 // Widths of the text fields (bytes, terminator included): a buffer that
 // receives a copy must hold the field's full width.
+constexpr int kAppNameWidth = 40;
+constexpr int kDefDirWidth = 68;
+constexpr int kPMGroupPart1Width = 14;
+constexpr int kPMGroupPart2Width = 30;
+constexpr int kDiskLabelWidth = 50;
 constexpr int kDirNameWidth = 30;
 constexpr int kFileNameWidth = 50;
+constexpr int kAltNameWidth = 14;
+constexpr int kItemFileWidth = 14;
+constexpr int kItemTextWidth = 30;
+
+// Results of kLoadLog.
+constexpr int kLogLoaded = 0;
+constexpr int kLogNoMemory = 1;
+constexpr int kLogCannotOpen = 2;
 
 // One entry point for the whole setup log. Only the low 16 bits of `key`
-// count. Operation 0 loads the log named by `text` (Windows build only):
-// 0 loaded, 1 no memory, 2 cannot open.
+// count. Operation 0 loads the log named by `text` (Windows build only; the
+// host build has no loader and answers kLogCannotOpen): 0 loaded, 1 no
+// memory, 2 cannot open. Operations above 23 return 0 and leave `text` alone.
+// An index at or above its table's capacity answers 0 and an empty text; a
+// file whose directory or disk is not listed gets an empty name from
+// operations 13, 14 and 15 (their result is still the identifier).
 int SetupLogQuery(unsigned long operation, unsigned long key, char* text);
