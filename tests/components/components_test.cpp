@@ -1,0 +1,109 @@
+// Component shutdown against components_double.exe: who is asked what, in
+// which order, and which of them the uninstaller waits for.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/components.h"
+#include "support/winsupport.h"
+
+using namespace winsupport;
+
+namespace {
+
+const char* const kClasses[] = {"QVTPClass",  "WinPCLClass", "SpoolerClass", "PRINTERSTATUSBOX",
+                                "PanelClass", "Font Monitor"};
+
+std::string TempFile(const char* name)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    return std::string(dir) + name;
+}
+
+std::vector<std::string> Lines(const std::string& path)
+{
+    std::string text;
+    std::vector<std::string> lines;
+    if (!ReadFileText(path, &text))
+        return lines;
+    size_t start = 0, end;
+    while ((end = text.find("\r\n", start)) != std::string::npos) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+void ExpectNoComponentWindow()
+{
+    for (const char* name : kClasses)
+        EXPECT_EQ(FindWindowA(name, nullptr), nullptr) << name;
+}
+
+struct ShutdownCase {
+    const char* arguments;
+    std::vector<const char*> running;  // classes to wait for before the call
+    std::vector<std::string> log;
+    bool fontMonitorStays;
+    DWORD atLeastMs;  // how long the waits must have taken
+};
+
+const ShutdownCase kCases[] = {
+    {"all winpcl:ignore1",
+     {"QVTPClass", "WinPCLClass", "SpoolerClass", "PRINTERSTATUSBOX", "PanelClass", "Font Monitor"},
+     {"QVTPClass WM_CLOSE", "QVTPClass gone", "WinPCLClass 8735 7711 1", "SpoolerClass 8735 7711 0",
+      "SpoolerClass gone", "WinPCLClass 8735 7711 0", "WinPCLClass gone",
+      "PRINTERSTATUSBOX WM_DESTROY", "PRINTERSTATUSBOX gone", "PanelClass 8735 7711 0",
+      "PanelClass gone", "Font Monitor 8735 7711 0", "Font Monitor gone"},
+     false, 0},
+    // Closing on the first request: the second finds nothing to ask.
+    {"winpcl", {"WinPCLClass"}, {"WinPCLClass 8735 7711 1", "WinPCLClass gone"}, false, 0},
+    // Each waited-for component takes its time; the next one is asked only
+    // after it has gone. The font monitor is told but not waited for.
+    {"qvtp:delay spooler:delay statusbox:delay panel:delay fontmon:never",
+     {"QVTPClass", "SpoolerClass", "PRINTERSTATUSBOX", "PanelClass", "Font Monitor"},
+     {"QVTPClass WM_CLOSE", "QVTPClass gone", "SpoolerClass 8735 7711 0", "SpoolerClass gone",
+      "PRINTERSTATUSBOX WM_DESTROY", "PRINTERSTATUSBOX gone", "PanelClass 8735 7711 0",
+      "PanelClass gone", "Font Monitor 8735 7711 0"},
+     true, 4 * 450},
+};
+
+TEST(CloseRunningComponents, NoneRunningReturnsAtOnce)
+{
+    ExpectNoComponentWindow();
+    DWORD start = GetTickCount();
+    CloseRunningComponents();
+    EXPECT_LT(GetTickCount() - start, 1000u);
+}
+
+TEST(CloseRunningComponents, AsksEachInOrderAndWaitsForThoseThatMustGo)
+{
+    std::string log = TempFile("qor_components.log");
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        const ShutdownCase& c = kCases[i];
+        SCOPED_TRACE(c.arguments);
+        ExpectNoComponentWindow();
+        DeleteFileA(log.c_str());
+        Process components("\"" + BinDir() + "components_double.exe\" /log \"" + log + "\" " +
+                           c.arguments);
+        ASSERT_TRUE(components.started);
+        for (const char* name : c.running)
+            ASSERT_NE(WaitForWindow(name, nullptr), nullptr) << name;
+
+        DWORD start = GetTickCount();
+        CloseRunningComponents();
+        DWORD took = GetTickCount() - start;
+
+        EXPECT_EQ(Lines(log), c.log);
+        EXPECT_GE(took, c.atLeastMs);
+        EXPECT_EQ(FindWindowA("Font Monitor", nullptr) != nullptr, c.fontMonitorStays);
+        if (c.fontMonitorStays)
+            TerminateProcess(components.info.hProcess, 0);
+        EXPECT_NE(components.WaitExit(), -1);
+    }
+    DeleteFileA(log.c_str());
+}
+
+}  // namespace
