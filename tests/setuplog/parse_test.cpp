@@ -91,12 +91,6 @@ TEST(Application, KeysValuesAndWidths)
     EXPECT_EQ(std::string(g_logHeader.DefDir), kLong.substr(0, kDefDirWidth - 1));
     EXPECT_STREQ(g_logHeader.PMGroupPart1, "NoCommaButLon");
     EXPECT_STREQ(g_logHeader.PMGroupPart2, "");
-
-    // A new parse starts the header afresh.
-    Parse("");
-    EXPECT_STREQ(g_logHeader.AppName, "");
-    EXPECT_STREQ(g_logHeader.PMGroupPart1, "");
-    EXPECT_EQ(g_logHeader.SpaceNeeded, 0);
 }
 
 TEST(DisksAndDirs, IdsNamesAndLimits)

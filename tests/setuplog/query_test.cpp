@@ -19,51 +19,62 @@ protected:
     void SetUp() override { Parse(kLog); }
 };
 
-TEST_F(Queries, HeaderAndCounts)
+// One row per question: operation, key, width of the copy (0: no copy), the
+// text expected and the result expected.
+TEST_F(Queries, Answers)
 {
-    EXPECT_EQ(Ask(kGetAppName, 0, kAppNameWidth), std::string(kAppNameWidth - 1, 'a'));
-    EXPECT_EQ(Ask(kGetDefDir, 0, kDefDirWidth), "C:\\QOR");
-    EXPECT_EQ(Ask(kGetPMGroupPart1, 0, kPMGroupPart1Width), "QOR 4400");
-    EXPECT_EQ(Ask(kGetPMGroupPart2, 0, kPMGroupPart2Width), "Printer Tools");
-    EXPECT_EQ(SetupLogQuery(kGetSpaceNeeded, 0, nullptr), -1);
-    EXPECT_EQ(SetupLogQuery(kGetDiskCount, 0, nullptr), 2);
-    EXPECT_EQ(SetupLogQuery(kGetDirCount, 0, nullptr), 3);
-    EXPECT_EQ(SetupLogQuery(kGetFileCount, 0, nullptr), 3);
-    EXPECT_EQ(SetupLogQuery(kGetPMItemCount, 0, nullptr), 3);
-}
-
-TEST_F(Queries, BackwardSearchesFindTheLastEntry)
-{
-    EXPECT_EQ(SetupLogQuery(kFindDir, 3, nullptr), 2);
-    EXPECT_EQ(SetupLogQuery(kFindDir, 65536 + 3, nullptr), 2);  // only the low 16 bits count
-    EXPECT_EQ(SetupLogQuery(kFindDir, 5, nullptr), 1);
-    EXPECT_EQ(SetupLogQuery(kFindDir, 4, nullptr), -1);
-    EXPECT_EQ(SetupLogQuery(kFindDisk, 1, nullptr), 0);
-    EXPECT_EQ(SetupLogQuery(kFindDisk, 3, nullptr), -1);
-    EXPECT_EQ(Ask(kGetDirName, 0x10001, kDirNameWidth), "SYSTEM");
-}
-
-TEST_F(Queries, FileEntriesAndJoinedAnswers)
-{
-    int r;
-    EXPECT_EQ(Ask(kGetFileName, 1, kFileNameWidth), "B.DLL");
-    EXPECT_EQ(Ask(kGetFileAltName, 0, kAltNameWidth), "ALT.DLL");
-    EXPECT_EQ(Ask(kGetFileDir, 0, kDirNameWidth, &r), "SYSTEM");
-    EXPECT_EQ(r, 5);
-    EXPECT_EQ(Ask(kGetFileAltDir, 0, kDirNameWidth, &r), "QOR");
-    EXPECT_EQ(r, 3);
-    EXPECT_EQ(Ask(kGetFileDisk, 0, kDiskLabelWidth, &r), "Disk Two");
-    EXPECT_EQ(r, 2);
-    EXPECT_EQ(SetupLogQuery(kGetFileFlag, 0, nullptr), 1);
-    EXPECT_EQ(SetupLogQuery(kGetFileFlag, 1, nullptr), 0);
-    // Identifiers missing from [Dirs] and [Disks]: an empty name, never a
-    // neighbour's, and still the identifier as the result.
-    EXPECT_EQ(Ask(kGetFileDir, 1, kDirNameWidth, &r), "");
-    EXPECT_EQ(r, 9);
-    EXPECT_EQ(Ask(kGetFileAltDir, 1, kDirNameWidth, &r), "");
-    EXPECT_EQ(r, 8);
-    EXPECT_EQ(Ask(kGetFileDisk, 1, kDiskLabelWidth, &r), "");
-    EXPECT_EQ(r, 7);
+    struct Row {
+        unsigned long op, key;
+        int width;
+        std::string text;
+        int result;
+    } rows[] = {
+        {kGetAppName, 0, kAppNameWidth, std::string(kAppNameWidth - 1, 'a'), 0},
+        {kGetDefDir, 0, kDefDirWidth, "C:\\QOR", 0},
+        {kGetPMGroupPart1, 0, kPMGroupPart1Width, "QOR 4400", 0},
+        {kGetPMGroupPart2, 0, kPMGroupPart2Width, "Printer Tools", 0},
+        {kGetSpaceNeeded, 0, 0, "", -1},
+        {kGetDiskCount, 0, 0, "", 2},
+        {kGetDirCount, 0, 0, "", 3},
+        {kGetFileCount, 0, 0, "", 3},
+        {kGetPMItemCount, 0, 0, "", 3},
+        // The backward searches find the last entry; only the low 16 bits count.
+        {kFindDir, 3, 0, "", 2},
+        {kFindDir, 65536 + 3, 0, "", 2},
+        {kFindDir, 4, 0, "", -1},
+        {kFindDisk, 1, 0, "", 0},
+        {kFindDisk, 3, 0, "", -1},
+        {kGetDirName, 0x10001, kDirNameWidth, "SYSTEM", 0},
+        {kGetDiskLabel, 1, kDiskLabelWidth, "Disk Two", 0},
+        // File entries and the answers joined through [Dirs] and [Disks].
+        {kGetFileName, 1, kFileNameWidth, "B.DLL", 0},
+        {kGetFileAltName, 0, kAltNameWidth, "ALT.DLL", 0},
+        {kGetFileDir, 0, kDirNameWidth, "SYSTEM", 5},
+        {kGetFileAltDir, 0, kDirNameWidth, "QOR", 3},
+        {kGetFileDisk, 0, kDiskLabelWidth, "Disk Two", 2},
+        {kGetFileFlag, 0, 0, "", 1},
+        {kGetFileFlag, 1, 0, "", 0},
+        // Identifiers missing from [Dirs] and [Disks]: an empty name, never a
+        // neighbour's, and still the identifier as the result.
+        {kGetFileDir, 1, kDirNameWidth, "", 9},
+        {kGetFileAltDir, 1, kDirNameWidth, "", 8},
+        {kGetFileDisk, 1, kDiskLabelWidth, "", 7},
+        // Program Manager items: the name searched for, and where it was found.
+        {kGetPMItemFile, 0, kItemFileWidth, "a.dll", 2},
+        {kGetPMItemFile, 1, kItemFileWidth, "NOFILE.EXE", -1},
+        {kGetPMItemText, 1, kItemTextWidth, "Item B", 0},
+        {kGetPMItemAltFile, 0, kItemFileWidth, "a.dll", 2},
+        {kGetPMItemAltFile, 1, kItemFileWidth, "B.DLL", (7 << 16) | 0xFFFF},
+        {kGetPMItemAltFile, 2, kItemFileWidth, "C.EXE", -1},  // 65535 in both halves
+    };
+    for (const Row& r : rows) {
+        int result;
+        if (r.width > 0)
+            EXPECT_EQ(Ask(r.op, r.key, r.width, &result), r.text) << "op " << r.op << " key " << r.key;
+        else
+            result = SetupLogQuery(r.op, r.key, nullptr);
+        EXPECT_EQ(result, r.result) << "op " << r.op << " key " << r.key;
+    }
 }
 
 TEST_F(Queries, FindFileDir)
@@ -82,23 +93,6 @@ TEST_F(Queries, FindFileDir)
         EXPECT_EQ(SetupLogQuery(kFindFileDir, 0, name), r.expected) << r.name;
     }
     EXPECT_EQ(SetupLogQuery(kFindFileDir, 0, nullptr), -1);
-}
-
-TEST_F(Queries, ProgramManagerItems)
-{
-    int r;
-    EXPECT_EQ(Ask(kGetPMItemFile, 0, kItemFileWidth, &r), "a.dll");
-    EXPECT_EQ(r, 2);
-    EXPECT_EQ(Ask(kGetPMItemFile, 1, kItemFileWidth, &r), "NOFILE.EXE");
-    EXPECT_EQ(r, -1);
-    EXPECT_EQ(Ask(kGetPMItemText, 1, kItemTextWidth), "Item B");
-    // Without a third field the item's own file, and 0 in the high half.
-    EXPECT_EQ(Ask(kGetPMItemAltFile, 0, kItemFileWidth, &r), "a.dll");
-    EXPECT_EQ(r, 2);
-    EXPECT_EQ(Ask(kGetPMItemAltFile, 1, kItemFileWidth, &r), "B.DLL");
-    EXPECT_EQ(r, (7 << 16) | 0xFFFF);
-    EXPECT_EQ(Ask(kGetPMItemAltFile, 2, kItemFileWidth, &r), "C.EXE");
-    EXPECT_EQ(static_cast<unsigned>(r), 0xFFFFFFFFu);
 }
 
 TEST_F(Queries, KeysOutsideTheTablesAndUnknownOperations)
@@ -127,10 +121,13 @@ TEST_F(Queries, KeysOutsideTheTablesAndUnknownOperations)
     }
 }
 
+// A new parse starts afresh: an empty log leaves nothing to find.
 TEST(EmptyLog, NothingIsFound)
 {
-    Parse(Lines({"[Files]", "A.DLL,1,,0,1,Y"}));
+    Parse(Lines({"[Application]", "AppName=A", "SpaceNeeded=5", "[Files]", "A.DLL,1,,0,1,Y"}));
     Parse("");
+    EXPECT_EQ(Ask(kGetAppName, 0, kAppNameWidth), "");
+    EXPECT_EQ(SetupLogQuery(kGetSpaceNeeded, 0, nullptr), 0);
     for (unsigned long op : {kGetDiskCount, kGetDirCount, kGetFileCount, kGetPMItemCount})
         EXPECT_EQ(SetupLogQuery(op, 0, nullptr), 0) << op;
     char name[] = "A.DLL";
