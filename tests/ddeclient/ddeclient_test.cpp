@@ -210,6 +210,9 @@ TEST_F(DeleteGroup, StrangersDoNotDisturbTheConversation)
 {
     ProgmanDouble progman("/group Accessories");
     ASSERT_NE(progman.Window(), nullptr);
+    // A deletion first, refused for want of the group: the client has now
+    // looked Program Manager up, and the window below talks to it.
+    ASSERT_EQ(DeleteProgmanGroup(), 0);
     ATOM app = GlobalAddAtomA("PROGMAN"), topic = GlobalAddAtomA("PROGMAN");
     HWND client = CreateWindowExA(0, "DDEClient", "", 0, 0, 0, 0, 0, nullptr, nullptr,
                                   GetModuleHandleA(nullptr),
@@ -239,7 +242,12 @@ TEST_F(DeleteGroup, StrangersDoNotDisturbTheConversation)
 
     std::vector<std::string> groups = {"Accessories", "Fresh"};
     EXPECT_EQ(progman.Groups(), groups);
-    EXPECT_EQ(progman.Log().back(), "TERMINATE ANSWERED");
+    std::vector<std::string> log = progman.Log();
+    ASSERT_EQ(log.size(), 7u);
+    EXPECT_EQ(log[4], "INITIATE PROGMAN PROGMAN ACCEPTED");
+    EXPECT_EQ(log[5], "EXECUTE [CreateGroup(Fresh)] ENABLED ACK");
+    EXPECT_EQ(log[6], "TERMINATE ANSWERED");
+    EXPECT_FALSE(EndWineProgman());
 }
 
 }  // namespace
