@@ -6,35 +6,16 @@
 #include <vector>
 
 #include "engine/components.h"
+#include "components/testfiles.h"
 #include "support/winsupport.h"
 
+using namespace testfiles;
 using namespace winsupport;
 
 namespace {
 
 const char* const kClasses[] = {"QVTPClass",  "WinPCLClass", "SpoolerClass", "PRINTERSTATUSBOX",
                                 "PanelClass", "Font Monitor"};
-
-std::string TempFile(const char* name)
-{
-    char dir[MAX_PATH];
-    GetTempPathA(sizeof dir, dir);
-    return std::string(dir) + name;
-}
-
-std::vector<std::string> Lines(const std::string& path)
-{
-    std::string text;
-    std::vector<std::string> lines;
-    if (!ReadFileText(path, &text))
-        return lines;
-    size_t start = 0, end;
-    while ((end = text.find("\r\n", start)) != std::string::npos) {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
 
 void ExpectNoComponentWindow()
 {

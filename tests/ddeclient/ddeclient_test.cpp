@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "ddeclient/ddeclient.h"
+#include "components/testfiles.h"
 #include "support/winsupport.h"
 
+using namespace testfiles;
 using namespace winsupport;
 
 namespace {
@@ -17,27 +19,6 @@ namespace {
 const char kGroup[] = "Brackenfield Printing System";
 const char kExecute[] = "EXECUTE [DeleteGroup(Brackenfield Printing System)] DISABLED ";
 const char kWineProgmanClass[] = "PMMain";  // Wine's own Program Manager
-
-std::string TempFile(const char* name)
-{
-    char dir[MAX_PATH];
-    GetTempPathA(sizeof dir, dir);
-    return std::string(dir) + name;
-}
-
-std::vector<std::string> Lines(const std::string& path)
-{
-    std::string text;
-    std::vector<std::string> lines;
-    if (!ReadFileText(path, &text))
-        return lines;
-    size_t start = 0, end;
-    while ((end = text.find("\r\n", start)) != std::string::npos) {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
 
 // WinExec("PROGMAN") starts Wine's Program Manager when no "PROGMAN" window
 // answers; it is ended again here. True when one was running.
