@@ -113,132 +113,56 @@ TEST(ReadPiece, CountsNulBytes)
     EXPECT_EQ(pieces[0], std::string("a\0b\n", 4));
 }
 
-struct FilterRow {
-    bool inside;
-    const char* piece;
-    PieceAction action;
-    bool insideAfter;
-};
-
-void CheckSystemRows(const char* group, const std::vector<FilterRow>& rows)
-{
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const FilterRow& row = rows[i];
-        SystemIniFilter filter;
-        filter.inside = row.inside;
-        PieceAction action = filter.Next(row.piece);
-        EXPECT_EQ(ActionName(action), std::string(ActionName(row.action)))
-            << group << " row " << i << ": \"" << row.piece << "\"";
-        EXPECT_EQ(filter.inside, row.insideAfter) << group << " row " << i;
-    }
-}
-
 constexpr PieceAction W = PieceAction::Write;
 constexpr PieceAction D = PieceAction::Drop;
 constexpr PieceAction R = PieceAction::Replace;
 
-TEST(SystemIniFilter, HeaderOpensTheSectionFromEitherState)
+// One row per case, grouped by the transition of the filter it exercises.
+TEST(SystemIniFilter, EveryTransition)
 {
-    CheckSystemRows("header", {
-        {false, "[386Enh]\n", W, true},
-        {false, "  [386ENH] \t\n", W, true},
-        {true, "[386enh]\n", W, true},
-        {false, "[386Enh] x\n", W, false},
-    });
-}
-
-TEST(SystemIniFilter, OutsideEverythingIsWritten)
-{
-    CheckSystemRows("outside", {
-        {false, "VornLPT=LPT1\n", W, false},
-        {false, "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n", W, false},
-        {false, ";device=vpd.386\n", W, false},
-        {false, "[boot]\n", W, false},
-    });
-}
-
-TEST(SystemIniFilter, AnotherHeaderEndsTheSection)
-{
-    CheckSystemRows("other header", {
-        {true, "[boot]\n", W, false},
-        {true, "   [boot.description\n", W, false},
-        {true, "[\n", W, false},
-    });
-}
-
-TEST(SystemIniFilter, LinesWithoutEqualsAreWritten)
-{
-    CheckSystemRows("no equals", {
-        {true, "\n", W, true},
-        {true, "VornLPT\n", W, true},
-        {true, "; a comment about VORNVMI.386\n", W, true},
-    });
-}
-
-TEST(SystemIniFilter, CommentedVpdDeviceIsReplaced)
-{
-    CheckSystemRows("vpd", {
-        {true, ";device=vpd.386\n", R, true},
-        {true, ";DEVICE = C:\\WINDOWS\\SYSTEM\\VPD.386\n", R, true},
-        {true, "  ;device=vpd.386", R, true},
-        {true, "; device=vpd.386\n", W, true},
-        {true, "device=*vpd\n", W, true},
-        {true, ";device=myvpd.386\n", W, true},
-        {true, "device=vpd.386\n", W, true},
-    });
-}
-
-TEST(SystemIniFilter, PackageEntriesAreDropped)
-{
-    CheckSystemRows("package", {
-        {true, "VornLPT=LPT1\n", D, true},
-        {true, "VORNLPT = 1\n", D, true},
-        {true, "\t vornlpt=\n", D, true},
-        {true, "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n", D, true},
-        {true, "DEVICE = vornvmi.386\n", D, true},
-        {true, "other=c:\\x\\VornVmi.386\n", D, true},
-        {true, ";device=VORNVMI.386\n", D, true},
-    });
-}
-
-TEST(SystemIniFilter, OtherEntriesAreWritten)
-{
-    CheckSystemRows("other entry", {
-        {true, "device=C:\\X\\MYVORNVMI.386\n", W, true},
-        {true, "device=vornvmi.386x\n", W, true},
-        {true, "VornLPTX=1\n", W, true},
-        {true, "device=*vmm\n", W, true},
-    });
-}
-
-TEST(SystemIniFilter, WholeFileKeepsEveryOtherByte)
-{
-    std::string in =
-        "[boot]\n"
-        "VornLPT=LPT1\n"
-        "[386Enh]\n"
-        "  device=*vmm  \n"
-        "VornLPT=LPT1\n"
-        "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n"
-        "\t;device=vpd.386\n"
-        "\n"
-        "[NonWindowsApp]\n"
-        "device=vornvmi.386\n"
-        " [386enh]\n"
-        "VORNLPT = 2\n"
-        "last=1";
-    std::string out =
-        "[boot]\n"
-        "VornLPT=LPT1\n"
-        "[386Enh]\n"
-        "  device=*vmm  \n"
-        "device=vpd.386\n"
-        "\n"
-        "[NonWindowsApp]\n"
-        "device=vornvmi.386\n"
-        " [386enh]\n"
-        "last=1";
-    EXPECT_EQ(FilterText<SystemIniFilter>(in), out);
+    struct Row {
+        const char* group;
+        bool inside;
+        const char* piece;
+        PieceAction action;
+        bool insideAfter;
+    } rows[] = {
+        {"header", false, "[386Enh]\n", W, true},
+        {"header", false, "  [386ENH] \t\n", W, true},
+        {"header", true, "[386enh]\n", W, true},
+        {"outside", false, "[386Enh] x\n", W, false},
+        {"outside", false, "VornLPT=LPT1\n", W, false},
+        {"outside", false, "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n", W, false},
+        {"outside", false, ";device=vpd.386\n", W, false},
+        {"other header", true, "[boot]\n", W, false},
+        {"other header", true, "   [boot.description\n", W, false},
+        {"no equals", true, "\n", W, true},
+        {"no equals", true, "VornLPT\n", W, true},
+        {"no equals", true, "; a comment about VORNVMI.386\n", W, true},
+        {"vpd", true, ";device=vpd.386\n", R, true},
+        {"vpd", true, ";DEVICE = C:\\WINDOWS\\SYSTEM\\VPD.386\n", R, true},
+        {"vpd", true, "  ;device=vpd.386", R, true},
+        {"vpd", true, "; device=vpd.386\n", W, true},
+        {"vpd", true, "device=*vpd\n", W, true},
+        {"vpd", true, ";device=myvpd.386\n", W, true},
+        {"package", true, "VornLPT=LPT1\n", D, true},
+        {"package", true, "VORNLPT = 1\n", D, true},
+        {"package", true, "\t vornlpt=\n", D, true},
+        {"package", true, "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n", D, true},
+        {"package", true, "DEVICE = vornvmi.386\n", D, true},
+        {"package", true, "other=c:\\x\\VornVmi.386\n", D, true},
+        {"package", true, ";device=VORNVMI.386\n", D, true},
+        {"other entry", true, "device=C:\\X\\MYVORNVMI.386\n", W, true},
+        {"other entry", true, "device=vornvmi.386x\n", W, true},
+        {"other entry", true, "VornLPTX=1\n", W, true},
+    };
+    for (const Row& row : rows) {
+        SystemIniFilter filter;
+        filter.inside = row.inside;
+        PieceAction action = filter.Next(row.piece);
+        EXPECT_STREQ(ActionName(action), ActionName(row.action)) << row.group << ": " << row.piece;
+        EXPECT_EQ(filter.inside, row.insideAfter) << row.group << ": " << row.piece;
+    }
 }
 
 TEST(SystemIniFilter, EachPieceOfALongLineIsJudgedAlone)
@@ -249,146 +173,59 @@ TEST(SystemIniFilter, EachPieceOfALongLineIsJudgedAlone)
     EXPECT_EQ(FilterText<SystemIniFilter>(in), "[386Enh]\n" + head + "keep=1\n");
 }
 
-struct WinRow {
-    WinIniFilter::State state;
-    const char* piece;
-    PieceAction action;
-    WinIniFilter::State after;
-};
-
-void CheckWinRows(const char* group, const std::vector<WinRow>& rows)
-{
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const WinRow& row = rows[i];
-        WinIniFilter filter;
-        filter.state = row.state;
-        PieceAction action = filter.Next(row.piece);
-        EXPECT_EQ(ActionName(action), std::string(ActionName(row.action)))
-            << group << " row " << i << ": \"" << row.piece << "\"";
-        EXPECT_EQ(static_cast<int>(filter.state), static_cast<int>(row.after))
-            << group << " row " << i << ": \"" << row.piece << "\"";
-    }
-}
-
 constexpr WinIniFilter::State Out = WinIniFilter::State::Outside;
 constexpr WinIniFilter::State Fil = WinIniFilter::State::Filtering;
 constexpr WinIniFilter::State Drp = WinIniFilter::State::Dropping;
 
-TEST(WinIniFilter, PackageHeaderDropsFromAnyState)
+TEST(WinIniFilter, EveryTransition)
 {
-    CheckWinRows("package header", {
-        {Out, "[QOR Brackenfield 4400,LPT1:]\n", D, Drp},
-        {Fil, "[QOR Brackenfield Model 2890 GDI,LPT2:]\n", D, Drp},
-        {Drp, "  [QOR 4400 Brackenfield PS2,LPT1: Fonts]\n", D, Drp},
-        {Fil, "note=see [QOR Brackenfield 4400 manual\n", D, Drp},
-        {Out, "[QOR Brackenfield 4400\n", D, Drp},
-    });
-}
-
-TEST(WinIniFilter, FixedSectionStartsFiltering)
-{
-    CheckWinRows("fixed section", {
-        {Out, "[Devices]\n", W, Fil},
-        {Drp, "[PrinterPorts]\n", W, Fil},
-        {Fil, "  [pscript]  \n", W, Fil},
-        {Out, "[ports]", W, Fil},
-        {Out, "[ports] x\n", W, Out},
-    });
-}
-
-TEST(WinIniFilter, OutsideEverythingIsWritten)
-{
-    CheckWinRows("outside", {
-        {Out, "QOR.GDI=x\n", W, Out},
-        {Out, "a=VORNPS\n", W, Out},
-        {Out, "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\n", W, Out},
-        {Out, "[windows]\n", W, Out},
-    });
-}
-
-TEST(WinIniFilter, OtherHeaderEndsFilteringAndDropping)
-{
-    CheckWinRows("other header", {
-        {Fil, "[windows]\n", W, Out},
-        {Drp, "[windows]\n", W, Out},
-        {Fil, "[qor brackenfield 4400,LPT1:]\n", W, Out},
-        {Drp, " [Other Printer,LPT1:]\n", W, Out},
-    });
-}
-
-TEST(WinIniFilter, DroppingDropsEverythingElse)
-{
-    CheckWinRows("dropping", {
-        {Drp, "x=y\n", D, Drp},
-        {Drp, "\n", D, Drp},
-        {Drp, ";comment\n", D, Drp},
-    });
-}
-
-TEST(WinIniFilter, FilteringKeepsLinesWithoutEquals)
-{
-    CheckWinRows("no equals", {
-        {Fil, "\n", W, Fil},
-        {Fil, ";QOR.GDI\n", W, Fil},
-        {Fil, "VORNPS\n", W, Fil},
-    });
-}
-
-TEST(WinIniFilter, FilteringDropsPackageEntries)
-{
-    CheckWinRows("package entry", {
-        {Fil, "a=VORNPS\n", D, Fil},
-        {Fil, "  a = vornps \n", D, Fil},
-        {Fil, "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\n", D, Fil},
-        {Fil, "My QOR Brackenfield 4400 copy=x\n", D, Fil},
-        {Fil, "QOR Brackenfield Model 2890 GDI = x\n", D, Fil},
-        {Fil, "qor.gdi=1\n", D, Fil},
-        {Fil, "QOR.PS=\n", D, Fil},
-        {Fil, " Qor.Pcl = 1\n", D, Fil},
-    });
-}
-
-TEST(WinIniFilter, FilteringKeepsOtherEntries)
-{
-    CheckWinRows("other entry", {
-        {Fil, "a=VORNPS,LPT1:\n", W, Fil},
-        {Fil, "qor 4400 brackenfield ps2=PSCRIPT,LPT1:\n", W, Fil},
-        {Fil, "QOR.PCLX=1\n", W, Fil},
-        {Fil, ";QOR.GDI=1\n", W, Fil},
-        {Fil, "Office Printer=PSCRIPT,LPT2:\n", W, Fil},
-    });
-}
-
-TEST(WinIniFilter, WholeFileDropsPackageSectionsAndEntries)
-{
-    std::string in =
-        "[windows]\n"
-        "QOR.GDI=1\n"
-        "[devices]\n"
-        "Office Printer=PSCRIPT,LPT2:\n"
-        "QOR Brackenfield 4400=QOR4400,LPT1:\n"
-        "\n"
-        "[QOR Brackenfield 4400,LPT1:]\n"
-        "\n"
-        "paper=1\n"
-        "[QOR 4400 Brackenfield PS2,LPT1:]\n"
-        "x=1\n"
-        "[Ports]\n"
-        "LPT1:=\n"
-        "QOR.PS=VORNPS\n"
-        "[intl]\n"
-        "x=VORNPS";
-    std::string out =
-        "[windows]\n"
-        "QOR.GDI=1\n"
-        "[devices]\n"
-        "Office Printer=PSCRIPT,LPT2:\n"
-        "\n"
-        "[Ports]\n"
-        "LPT1:=\n"
-        "[intl]\n"
-        "x=VORNPS";
-    EXPECT_EQ(FilterText<WinIniFilter>(in), out);
+    struct Row {
+        const char* group;
+        WinIniFilter::State state;
+        const char* piece;
+        PieceAction action;
+        WinIniFilter::State after;
+    } rows[] = {
+        {"package header", Out, "[QOR Brackenfield 4400,LPT1:]\n", D, Drp},
+        {"package header", Fil, "[QOR Brackenfield Model 2890 GDI,LPT2:]\n", D, Drp},
+        {"package header", Drp, "  [QOR 4400 Brackenfield PS2,LPT1: Fonts]\n", D, Drp},
+        {"package header", Fil, "note=see [QOR Brackenfield 4400 manual\n", D, Drp},
+        {"fixed section", Out, "[Devices]\n", W, Fil},
+        {"fixed section", Drp, "[PrinterPorts]\n", W, Fil},
+        {"fixed section", Fil, "  [pscript]  \n", W, Fil},
+        {"fixed section", Out, "[ports]", W, Fil},
+        {"outside", Out, "[ports] x\n", W, Out},
+        {"outside", Out, "QOR.GDI=x\n", W, Out},
+        {"outside", Out, "a=VORNPS\n", W, Out},
+        {"outside", Out, "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\n", W, Out},
+        {"other header", Fil, "[windows]\n", W, Out},
+        {"other header", Drp, " [Other Printer,LPT1:]\n", W, Out},
+        {"other header", Fil, "[qor brackenfield 4400,LPT1:]\n", W, Out},
+        {"dropping", Drp, "x=y\n", D, Drp},
+        {"dropping", Drp, "\n", D, Drp},
+        {"dropping", Drp, ";comment\n", D, Drp},
+        {"no equals", Fil, "\n", W, Fil},
+        {"no equals", Fil, "VORNPS\n", W, Fil},
+        {"package entry", Fil, "a=VORNPS\n", D, Fil},
+        {"package entry", Fil, "  a = vornps \n", D, Fil},
+        {"package entry", Fil, "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\n", D, Fil},
+        {"package entry", Fil, "My QOR Brackenfield 4400 copy=x\n", D, Fil},
+        {"package entry", Fil, "qor.gdi=1\n", D, Fil},
+        {"package entry", Fil, "QOR.PS=\n", D, Fil},
+        {"package entry", Fil, " Qor.Pcl = 1\n", D, Fil},
+        {"other entry", Fil, "a=VORNPS,LPT1:\n", W, Fil},
+        {"other entry", Fil, "qor 4400 brackenfield ps2=PSCRIPT,LPT1:\n", W, Fil},
+        {"other entry", Fil, "QOR.PCLX=1\n", W, Fil},
+        {"other entry", Fil, ";QOR.GDI=1\n", W, Fil},
+    };
+    for (const Row& row : rows) {
+        WinIniFilter filter;
+        filter.state = row.state;
+        PieceAction action = filter.Next(row.piece);
+        EXPECT_STREQ(ActionName(action), ActionName(row.action)) << row.group << ": " << row.piece;
+        EXPECT_EQ(static_cast<int>(filter.state), static_cast<int>(row.after))
+            << row.group << ": " << row.piece;
+    }
 }
 
 std::string ScanDevice(const std::string& text)
