@@ -1,0 +1,111 @@
+# Shared by the end-to-end scenarios: each runs QORDELET.EXE on the sample
+# package in a Wine prefix of its own (a copy of the test run's prepared one),
+# with the Program Manager double and the package's components running.
+# shellcheck shell=bash
+set -euo pipefail
+
+BIN=${QOR_BIN:?QOR_BIN must name build/bin}
+BASE_PREFIX=${QOR_BASE_PREFIX:-${WINEPREFIX:?WINEPREFIX must name the prepared prefix}}
+SCENARIO=$1
+WORK=${QOR_E2E_DIR:-$(dirname "$BIN")/e2e}/$SCENARIO
+export WINEDEBUG=-all
+export WINEPREFIX=$WORK/prefix
+C=$WINEPREFIX/drive_c
+WIN=$C/windows
+PKG=$C/QOR4400
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+# need DESCRIPTION COMMAND...: a step the rest depends on; ends the scenario
+# when it fails, with what the program is showing.
+need() {
+  local what=$1; shift
+  if "$@" >/dev/null 2>&1; then pass "$what"; return; fi
+  fail "$what"
+  local box
+  box=$(wine "$BIN/pagedriver.exe" text notice 65535 </dev/null 2>/dev/null | tr -d "\r") && [ -n "$box" ] && echo "the program shows: $box"
+  finish
+}
+check() { # check DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@" >/dev/null 2>&1; then pass "$what"; else fail "$what"; fi
+}
+w() { wine "$@" </dev/null 2>/dev/null; }
+win_path() { echo "Z:${1//\//\\}"; }
+
+finish() {
+  wineserver -k 2>/dev/null || true
+  if [ "$failures" -eq 0 ]; then echo "$SCENARIO: all checks passed"; exit 0; fi
+  echo "$SCENARIO: $failures check(s) failed"; exit 1
+}
+
+# A fresh prefix with the sample package installed and the doubles running.
+setup() {
+  rm -rf "$WORK"
+  mkdir -p "$WORK/payload"
+  cp -a "$BASE_PREFIX" "$WINEPREFIX"
+  wineserver -p
+  w cmd /c exit || true
+  cp "$BIN/QORDELET.EXE" "$WORK/payload/"
+  # The package ships the gauge library compressed (SZDD): mscompress names
+  # its output after the input with a trailing underscore.
+  cp "$BIN/GAUGE32.DLL" "$WORK/payload/GAUGE32.DL"
+  mscompress "$WORK/payload/GAUGE32.DL" && rm "$WORK/payload/GAUGE32.DL"
+  w "$BIN/sampleinstall.exe" "$(win_path "$WORK/payload")" "$@" >"$WORK/install.log" ||
+    { cat "$WORK/install.log"; fail "sample package installed"; finish; }
+  # Flush the registry to disk for the snapshot.
+  wineserver -k; wineserver -p; w cmd /c exit || true
+  snapshot before
+  : >"$WORK/progman.log"
+  : >"$WORK/components.log"
+  wine "$BIN/progman_double.exe" /log "$(win_path "$WORK/progman.log")" \
+       /state "$(win_path "$WORK/groups.txt")" /group "Brackenfield Printing System" \
+       /group Accessories </dev/null >/dev/null 2>&1 &
+  PROGMAN_PID=$!
+  wine "$BIN/components_double.exe" /log "$(win_path "$WORK/components.log")" all \
+       </dev/null >/dev/null 2>&1 &
+  COMPONENTS_PID=$!
+  for _ in $(seq 100); do grep -q READY "$WORK/progman.log" 2>/dev/null && break; sleep 0.1; done
+  sleep 1
+}
+
+# snapshot NAME: every file of drive_c with its hash, and the registry
+# without Wine's time stamps.
+snapshot() {
+  # One line a file: path, a tab, its hash.
+  (cd "$C" && find . -path ./windows/temp -prune -o -path ./users -prune -o -type f -print0 |
+     xargs -0 md5sum | sed 's/^\([0-9a-f]*\)  \(.*\)$/\2\t\1/' | LC_ALL=C sort) >"$WORK/$1.files"
+  (cd "$C" && find . -path ./users -prune -o -type d -print | sort) >"$WORK/$1.dirs"
+  for hive in system user; do
+    sed -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' "$WINEPREFIX/$hive.reg" >"$WORK/$1.$hive.reg"
+  done
+}
+
+# Starts QORDELET.EXE from the install directory, as a user would.
+start_uninstaller() {
+  (cd "$PKG" && wine QORDELET.EXE "$@" </dev/null >/dev/null 2>&1; echo $? >"$WORK/exit.code") &
+  UNINSTALLER=$!
+}
+
+driver() { wine "$BIN/pagedriver.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+
+wait_exit() { # wait_exit SECONDS
+  local i
+  for ((i = 0; i < $1 * 10; i++)); do
+    [ -s "$WORK/exit.code" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+ini_value() { # ini_value FILE SECTION KEY: the value as the file holds it
+  tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '
+    /^\[/ { in_s = (tolower($0) == tolower(s)) ; next }
+    in_s { i = index($0, "="); if (i && tolower(substr($0, 1, i - 1)) == tolower(k)) { print substr($0, i + 1); exit } }'
+}
+
+reg_value() { # reg_value KEY NAME
+  wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+    awk -v n="$2" '$1 == n { sub(/^[ \t]*[^ \t]+[ \t]+REG_SZ[ \t]*/, ""); print }'
+}
