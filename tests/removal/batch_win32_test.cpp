@@ -46,37 +46,28 @@ protected:
 
 }  // namespace
 
-TEST_F(Batch, CaseANewFileHoldsExactlyTheBlock)
+TEST_F(Batch, CasesAAndBWriteAndExtendTheBlock)
 {
     WriteDeferredDeletionBatch();
     EXPECT_EQ(Read(batch), kBlockStart + OwnLastLine());
-}
 
-TEST_F(Batch, CaseBAnEarlierBlockIsExtendedOverItsLastLine)
-{
     MakeFile(batch, "rem user\r\n" + kBlockStart + "DEL C:\\QORTEST_BATCH\\WIN\\WINSTART.BAT");
     WriteDeferredDeletionBatch();
     EXPECT_EQ(Read(batch), "rem user\r\n" + kBlockStart + kBlockStart + OwnLastLine());
     EXPECT_FALSE(Exists(old));
 
-    // The search reads the file itself: CR LF lines, LF only, none at all.
+    // The search through the file handle: CR LF lines, LF only, none at all.
     std::string path = win + "\\search.txt";
     const struct {
         std::string text;
         long expected;
-    } rows[] = {
-        {"rem\r\ndel x\r\n", 10},
-        {"rem\ndel x\n", -1},
-        {"del x", 5},
-        {"", -1},
-        {std::string(600, 'y') + "\r\nDEL X more", 612},
-    };
+    } rows[] = {{"rem\r\ndel x\r\n", 10}, {"rem\ndel x\n", -1}, {"DEL X", 5}};
     for (const auto& r : rows) {
         MakeFile(path, r.text);
         OFSTRUCT of = {};
         HFILE file = OpenFile(path.c_str(), &of, OF_READ);
         ASSERT_NE(file, HFILE_ERROR);
-        EXPECT_EQ(FindLineInFile(file, "del x"), r.expected) << r.text.substr(0, 20);
+        EXPECT_EQ(FindLineInFile(file, "del x"), r.expected) << r.text;
         _lclose(file);
     }
 }
