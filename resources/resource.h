@@ -26,3 +26,21 @@
 
 // Icons
 #define IDI_PROMPT                101
+
+// Controls of the wizard pages (dialogs 651 and 921)
+#define IDC_NEXT                  1     // Next and Finish: IDOK, the default button
+#define IDC_PAGE_CANCEL           9
+#define IDC_BACK                  12
+#define IDC_RULE                  1300
+#define IDC_PAGE_BITMAP           1000
+#define IDC_REMOVED_LIST          1001
+
+// Controls of the progress dialog (dialog 500)
+#define IDC_GAUGE                 100
+#define IDC_OPERATION_LINE        103
+#define IDC_ITEM_LINE             104
+
+// Controls of the restart prompt (dialog 200)
+#define IDC_EXIT                  106
+#define IDC_RESTART               107
+#define IDC_PROMPT_TEXT           201

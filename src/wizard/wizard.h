@@ -6,6 +6,31 @@
 
 INT_PTR CALLBACK ContinueDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK CompleteDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Dialog 500, created hidden by the uninstall sequence; needs the "Percent"
+// class of the gauge library.
+INT_PTR CALLBACK StatusDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Dialog 200; ends with the button chosen, 106 (Exit) or 107 (Restart).
+INT_PTR CALLBACK EndDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The `finish` handler: restart prompt until Exit or an accepted reboot.
 void RunRestartPromptLoop(HWND owner);
+
+// The system calls the restart loop makes, replaceable by tests that must see
+// how often they happen without restarting the session. They default to
+// ExitWindowsEx and WriteDeferredDeletionBatch.
+using ExitWindowsFn = BOOL(WINAPI*)(UINT flags, DWORD reason);
+extern ExitWindowsFn g_exitWindows;
+using BatchWriterFn = void (*)();
+extern BatchWriterFn g_writeDeferredBatch;
+
+// Paints "LCNBMP" at the top left of the owner-drawn picture control.
+void DrawPageBitmap(const DRAWITEMSTRUCT* item);
+// Bitmap resource `name` as a device-dependent bitmap for the screen, and in
+// *palette the palette built from its colour table (or null). Null, with no
+// palette, when the resource is missing or not a whole uncompressed DIB. The
+// caller deletes both.
+HBITMAP LoadPaletteBitmap(HINSTANCE instance, const char* name, HPALETTE* palette);
+// The logical palette of a packed DIB's colour table (null for more than 8
+// bits per pixel), and in *entries the number of table entries. `header`
+// must start a DIB that ParseDibLayout accepted.
+HPALETTE PaletteFromDib(const BITMAPINFOHEADER* header, int* entries);

@@ -1,0 +1,61 @@
+// The restart prompt (dialog 200) and the loop the main window runs on
+// `finish`: Restart writes the deferred-deletion batch once and asks Windows
+// to restart, Exit tells the user to remove the rest by hand.
+#include "engine/removal.h"
+#include "resource.h"
+#include "shell/shell.h"
+#include "wizard/dialog_win32.h"
+#include "wizard/wizard.h"
+
+ExitWindowsFn g_exitWindows = ExitWindowsEx;
+BatchWriterFn g_writeDeferredBatch = WriteDeferredDeletionBatch;
+
+INT_PTR CALLBACK EndDlgProc(HWND prompt, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowTextA(prompt, g_config.MainTitle);
+        CentreOnScreen(prompt);
+        CreatePageBrush(prompt);
+        return TRUE;
+    case WM_DESTROY:
+        DeletePageBrush(prompt);
+        return FALSE;
+    case WM_COMMAND:
+        // Only the two buttons end the prompt; Escape's IDCANCEL does nothing.
+        if (LOWORD(wParam) == IDC_EXIT || LOWORD(wParam) == IDC_RESTART)
+            EndDialog(prompt, LOWORD(wParam));
+        return TRUE;
+    case WM_CLOSE:
+        return TRUE;
+    default:
+        if (IsColourRequest(message))
+            return PageColours(prompt, message, reinterpret_cast<HDC>(wParam));
+        return FALSE;
+    }
+}
+
+void RunRestartPromptLoop(HWND owner)
+{
+    bool batchWritten = false;
+    for (;;) {
+        INT_PTR choice = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_RESTART), owner,
+                                         EndDlgProc, 0);
+        if (choice != IDC_RESTART) {
+            // Exit, or a prompt that could not be shown at all: asking again
+            // would fail again forever, so the user is told what is left.
+            ShowMessage(g_instance, owner, IDS_REMOVE_BY_HAND, g_config.WarningCaption,
+                        kMessageStyle);
+            DestroyWindow(owner);
+            return;
+        }
+        if (!batchWritten) {
+            g_writeDeferredBatch();
+            batchWritten = true;
+        }
+        // Refused (no privilege, a program that vetoes): ask again. Accepted:
+        // the session's end closes the program; it waits in its loop.
+        if (g_exitWindows(EWX_REBOOT, 0))
+            return;
+    }
+}
