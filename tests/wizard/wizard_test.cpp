@@ -489,25 +489,32 @@ TEST_F(Wizard, ColourSchemeFollowsTheDisplayAndThePictureIsAlwaysDrawn)
     }
 }
 
-TEST_F(Wizard, StaticTextsAreBlackOnTheGreyPage)
+TEST(PageBitmap, LoadsWithItsOwnPaletteOrNothingAtAll)
 {
-    HWND page = Page(IDD_WELCOME);
-    ASSERT_TRUE(page);
-    // "To begin uninstalling the software, click Next." at 109, 88, 167, 15.
-    RECT r = {109, 88, 109 + 167, 88 + 15};
-    MapDialogRect(page, &r);
-    MapWindowPoints(page, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    shots::Shot shot = shots::Capture(r);
-    int black = 0, grey = 0, other = 0;
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x) {
-            COLORREF c = shot.At(x, y);
-            (c == RGB(0, 0, 0) ? black : c == kPageGrey ? grey : other)++;
-        }
-    EXPECT_GT(black, 50);
-    EXPECT_GT(grey, black);
-    // Glyph edges may be smoothed, but no white text box behind the words.
-    EXPECT_EQ(shot.At(shot.width - 1, shot.height - 1), kPageGrey);
+    HPALETTE palette = reinterpret_cast<HPALETTE>(1);
+    // A module without the picture: no bitmap, no palette; the page stays blank.
+    EXPECT_EQ(LoadPaletteBitmap(GetModuleHandleA("kernel32.dll"), "LCNBMP", &palette), nullptr);
+    EXPECT_EQ(palette, nullptr);
+
+    HBITMAP bitmap = LoadPaletteBitmap(GetModuleHandleA(nullptr), "LCNBMP", &palette);
+    ASSERT_TRUE(bitmap);
+    ASSERT_TRUE(palette);
+    BITMAP info = {};
+    GetObjectA(bitmap, sizeof info, &info);
+    EXPECT_EQ(info.bmWidth, 120);
+    EXPECT_EQ(info.bmHeight, 225);
+    // Every palette entry is the colour table's quadruple, red and blue swapped back.
+    HRSRC found = FindResourceA(GetModuleHandleA(nullptr), "LCNBMP", RT_BITMAP);
+    const auto* dib = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+    PALETTEENTRY entries[256];
+    ASSERT_EQ(GetPaletteEntries(palette, 0, 256, entries), 256u);
+    for (int i = 0; i < 256; ++i) {
+        const BYTE* q = dib + 40 + 4 * i;
+        EXPECT_EQ(RGB(entries[i].peRed, entries[i].peGreen, entries[i].peBlue),
+                  RGB(q[2], q[1], q[0])) << "entry " << i;
+    }
+    DeleteObject(bitmap);
+    DeleteObject(palette);
 }
 
 TEST_F(Wizard, WelcomePageIgnoresEscapeAndCloseAndEnterActsAsNext)
