@@ -1,14 +1,14 @@
 // The restart prompt (dialog 200) and the loop the main window runs on
 // `finish`: Restart writes the deferred-deletion batch once and asks Windows
 // to restart, Exit tells the user to remove the rest by hand.
-#include "engine/removal.h"
+#include "engine/restart.h"
 #include "resource.h"
 #include "shell/shell.h"
 #include "wizard/dialog_win32.h"
 #include "wizard/wizard.h"
 
 ExitWindowsFn g_exitWindows = ExitWindowsEx;
-BatchWriterFn g_writeDeferredBatch = WriteDeferredDeletionBatch;
+BatchWriterFn g_writeDeferredBatch = PrepareRestartRemoval;
 
 INT_PTR CALLBACK EndDlgProc(HWND prompt, UINT message, WPARAM wParam, LPARAM lParam)
 {

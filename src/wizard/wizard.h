@@ -17,7 +17,8 @@ void RunRestartPromptLoop(HWND owner);
 
 // The system calls the restart loop makes, replaceable by tests that must see
 // how often they happen without restarting the session. They default to
-// ExitWindowsEx and WriteDeferredDeletionBatch.
+// ExitWindowsEx and PrepareRestartRemoval (the batch, and on NT the same
+// deletions queued with the system).
 using ExitWindowsFn = BOOL(WINAPI*)(UINT flags, DWORD reason);
 extern ExitWindowsFn g_exitWindows;
 using BatchWriterFn = void (*)();
