@@ -57,18 +57,25 @@ qor_stop_xvfb() {
   QOR_XVFB_PID=
 }
 
-# Makes (once) and starts the Wine prefix $WINEPREFIX: no crash dialog, and a
-# persistent wineserver, so that CTest's pipes are not held by a server that
-# one test started.
+# qor_prepare_prefix DIR [unmanaged]: makes (once) and starts the Wine prefix
+# DIR: no crash dialog, and a persistent wineserver, so that CTest's pipes are
+# not held by a server that one test started. "unmanaged" is for our own Xvfb,
+# which has no window manager: Wine then draws the window frames itself
+# instead of waiting (2 s for every hidden window) for a manager that never
+# answers.
 qor_prepare_prefix() {
   export WINEPREFIX=$1
-  if [ ! -f "$WINEPREFIX/.qor-ready" ]; then
+  local marker=$WINEPREFIX/.qor-ready-${2:-managed}
+  if [ ! -f "$marker" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i </dev/null >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    if [ "${2:-}" = unmanaged ]; then
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    fi
     wineserver -w
-    touch "$WINEPREFIX/.qor-ready"
+    touch "$marker"
   fi
   wineserver -p
   wine cmd /c exit </dev/null >/dev/null 2>&1
