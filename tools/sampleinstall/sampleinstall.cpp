@@ -284,7 +284,7 @@ bool WriteWinIni(int padKb)
         "QOR Brackenfield 4400=Q44PCL,LPT1:,15,45\r\n"
         "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:,15,45\r\n"
         "QOR Brackenfield Model 2890 GDI=VORNGDI,LPT1:,15,45\r\n\r\n"
-        "[PSCRIPT]\r\nExternal Printers=3\r\nprinter1=QOR.PS\r\nsoftfonts=0\r\nQOR.PS=VORNPS\r\n\r\n"
+        "[PSCRIPT]\r\nExternal Printers=3\r\nsoftfonts=0\r\nQOR.PS=VORNPS\r\n\r\n"
         "[QOR Brackenfield 4400,LPT1:]\r\nresolution=600\r\npaper=9\r\n\r\n"
         "[QOR Brackenfield Model 2890 GDI,LPT1:]\r\nresolution=300\r\n\r\n"
         "[QOR 4400 Brackenfield PS2,LPT1:]\r\nfeed1=1\r\nprinter=QOR 4400\r\n\r\n"
