@@ -1,38 +1,126 @@
 // File and directory removal under wine: a real tree described by a real
-// setup log, removed with a stand-in progress dialog that records its gauge.
+// setup log, removed with a stand-in progress dialog whose "Percent" control
+// records what it is sent; then the deferred-deletion batch, written in a
+// Windows directory of the test's own and run by wine's cmd.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/removal.h"
-#include "removal_support.h"
+#include "engine/removal_win32.h"
 #include "setuplog/setuplog.h"
 #include "shell/shell.h"
+#include "support/winsupport.h"
 
-using namespace removaltest;
+using winsupport::FileExists;
 
 namespace {
 
 const std::string kRoot = "C:\\qortest_removal";
+const std::string kBatchHead =
+    "@echo off\r\n"
+    "if exist C:\\qortest_removal\\PKG\\QORDELET.EXE del C:\\qortest_removal\\PKG\\QORDELET.EXE\r\n"
+    "if exist gauge32.dll del gauge32.dll\r\n"
+    "if exist qvwpd.exe del qvwpd.exe\r\n"
+    "if not exist C:\\qortest_removal\\PKG\\*.* rmdir C:\\qortest_removal\\PKG\r\n";
+
+// Creates the directories on the way, then the file unless `path` ends in "\".
+void MakeFile(const std::string& path, const std::string& text = "x")
+{
+    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    if (path.back() != '\\')
+        winsupport::WriteFileText(path, text);
+}
+
+std::string Read(const std::string& path)
+{
+    std::string text;
+    return winsupport::ReadFileText(path, &text) ? text : "<missing>";
+}
+
+void RemoveTree(const std::string& dir)  // read-only files included
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        std::string name = found.cFileName, path = dir + "\\" + name;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    RemoveDirectoryA(dir.c_str());
+}
+
+// What the gauge received, with the item line at that moment.
+std::vector<std::string> g_gauge;
+std::string Range(int value, const std::string& item)
+{
+    return "range " + std::to_string(value) + " [" + item + "]";
+}
+std::string Position(int value, const std::string& item)
+{
+    return "position " + std::to_string(value) + " [" + item + "]";
+}
+
+LRESULT CALLBACK RecordingGauge(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != kGaugeSetRange && message != kGaugeSetPosition)
+        return DefWindowProcA(w, message, wParam, lParam);
+    char item[256] = "";
+    GetDlgItemTextA(GetParent(w), kItemLine, item, sizeof item);
+    g_gauge.push_back((message == kGaugeSetRange ? Range : Position)(static_cast<int>(wParam), item));
+    return 0;
+}
+
+// A window with the progress dialog's two lines and a recording gauge.
+struct StandInProgress {
+    HWND window;
+    StandInProgress()
+    {
+        HINSTANCE instance = GetModuleHandleA(nullptr);
+        WNDCLASSA gauge = {};
+        gauge.lpfnWndProc = RecordingGauge;
+        gauge.hInstance = instance;
+        gauge.lpszClassName = "Percent";
+        RegisterClassA(&gauge);  // fails harmlessly the second time
+        window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 150, nullptr, nullptr,
+                                 instance, nullptr);
+        const char* classes[] = {"STATIC", "STATIC", "Percent"};
+        const int ids[] = {kOperationLine, kItemLine, kGaugeControl};
+        for (int i = 0; i < 3; ++i)
+            CreateWindowExA(0, classes[i], "", WS_CHILD, 0, 20 * i, 300, 16, window,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids[i])), instance, nullptr);
+        g_gauge.clear();
+    }
+    ~StandInProgress() { DestroyWindow(window); }
+    std::string Line(int id) const
+    {
+        char text[256] = "";
+        GetDlgItemTextA(window, id, text, sizeof text);
+        return text;
+    }
+};
 
 class Removal : public ::testing::Test {
 protected:
-    std::string pkg, win, sys;
+    std::string pkg = kRoot + "\\PKG", win = kRoot + "\\WIN", sys = win + "\\SYSTEM";
+    std::string batch = win + "\\winstart.bat", old = win + "\\oldstart.bat";
 
     void SetUp() override
     {
         RemoveTree(kRoot);
-        UseInstallDir(kRoot + "\\PKG");
-        win = kRoot + "\\WIN";
-        sys = win + "\\SYSTEM";
-        MakeDirs(sys);
+        MakeFile(sys + "\\");
+        UseInstallDir(pkg);
         g_instance = GetModuleHandleA(nullptr);
-        g_config = ConfigRecord();
         lstrcpynA(g_config.WindowsDir, win.c_str(), sizeof g_config.WindowsDir);
         lstrcpynA(g_config.SystemDir, sys.c_str(), sizeof g_config.SystemDir);
-        lstrcpynA(g_config.InstallDir, pkg.c_str(), sizeof g_config.InstallDir);
         g_config.SystemDirKind = kSystemDirIsWindowsSystem;
         g_pclFlag = g_postScriptFlag = g_monitorFlag = 1;
     }
@@ -40,34 +128,43 @@ protected:
     {
         SetCurrentDirectoryA("C:\\");
         RemoveTree(kRoot);
-        g_pclFlag = g_postScriptFlag = g_monitorFlag = 1;
+        DeleteFileA("C:\\gauge32.dll");
+        DeleteFileA("C:\\qvwpd.exe");
     }
     void UseInstallDir(const std::string& dir)
     {
         pkg = dir;
-        MakeDirs(pkg);
+        MakeFile(pkg + "\\");
         lstrcpynA(g_config.InstallDir, pkg.c_str(), sizeof g_config.InstallDir);
     }
     void LoadLog(const std::string& dirs, const std::string& files)
     {
         std::string path = pkg + "\\QVSETUP.INF";
-        ASSERT_TRUE(winsupport::WriteFileText(
-            path, "[Application]\r\nAppName=QOR Test\r\n[Dirs]\r\n" + dirs + "[Files]\r\n" + files +
-                      "[End]\r\n"));
-        std::vector<char> text(path.begin(), path.end());
-        text.push_back('\0');
+        ASSERT_TRUE(winsupport::WriteFileText(path, "[Application]\r\nAppName=QOR Test\r\n[Dirs]\r\n" +
+                                                        dirs + "[Files]\r\n" + files + "[End]\r\n"));
+        std::vector<char> text(path.begin(), path.end() + 1);
         ASSERT_EQ(SetupLogQuery(kLoadLog, 0, text.data()), 0);
     }
+    // Runs winstart.bat with wine's cmd from C:\, where the uninstaller's
+    // helpers are found, and checks that the three files went.
+    void RunBatch()
+    {
+        MakeFile(pkg + "\\QORDELET.EXE");
+        MakeFile("C:\\gauge32.dll");
+        MakeFile("C:\\qvwpd.exe");
+        SetCurrentDirectoryA("C:\\");
+        winsupport::Process cmd("cmd /c " + batch);
+        ASSERT_TRUE(cmd.started);
+        EXPECT_NE(cmd.WaitExit(30000), -1);
+        EXPECT_FALSE(FileExists(pkg + "\\QORDELET.EXE"));
+        EXPECT_FALSE(FileExists("C:\\gauge32.dll"));
+        EXPECT_FALSE(FileExists("C:\\qvwpd.exe"));
+    }
+    std::string WrapLines(const std::string& oldBatch) const
+    {
+        return "call " + oldBatch + "\r\nmove /y " + oldBatch + " " + batch;
+    }
 };
-
-GaugeEvent Range(int value, const std::string& item)
-{
-    return {WM_USER, value, item};
-}
-GaugeEvent Position(int value, const std::string& item)
-{
-    return {WM_USER + 2, value, item};
-}
 
 }  // namespace
 
@@ -99,13 +196,11 @@ TEST_F(Removal, RemovesWhatTheLogRecordsAndNothingElse)
         pkg + "\\VORNWPSD.EXE",       kRoot + "\\OUT.TXT",       kRoot + "\\OUTSIDE\\EVIL.TXT",
         pkg + "\\ORPHAN.TXT",         win + "\\ORPHAN.TXT",      sys + "\\ORPHAN.TXT",
         pkg + "\\KEEP\\ORPHAN.TXT",   pkg + "\\KEEP\\USER.DOC",  pkg + "\\QVSETUP.INF"};
-    for (const std::string& f : deleted)
-        MakeFile(f);
-    for (const std::string& f : kept)
-        MakeFile(f);
-    for (const char* d : {"\\WINDOWS", "\\SYSTEM", "\\SUB\\DEEP"})
-        MakeDirs(pkg + d);
-    MakeDirs(kRoot + "\\EMPTYOUT");
+    for (const auto* list : {&deleted, &kept})
+        for (const std::string& f : *list)
+            MakeFile(f);
+    for (const std::string& d : {pkg + "\\WINDOWS\\", pkg + "\\SYSTEM\\", kRoot + "\\EMPTYOUT\\"})
+        MakeFile(d);
     SetFileAttributesA((sys + "\\Q44PCL.DRV").c_str(), FILE_ATTRIBUTE_READONLY);
     HANDLE inUse = CreateFileA((pkg + "\\VORNWPSD.EXE").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                nullptr, OPEN_EXISTING, 0, nullptr);
@@ -114,142 +209,150 @@ TEST_F(Removal, RemovesWhatTheLogRecordsAndNothingElse)
     StandInProgress progress;
     EXPECT_EQ(DeleteInstalledFiles(progress.window), 1);
     CloseHandle(inUse);
-    EXPECT_EQ(progress.Line(103), "Deleting files...");
-    EXPECT_EQ(progress.Line(104), "MISSING.DLL");
-
-    std::vector<GaugeEvent> expected = {Position(0, ""), Range(14, "")};
-    const struct {
-        int index;
-        const char* name;
-    } walked[] = {{0, "A.TXT"},        {1, "D1.DAT"}, {4, "Q44PCL.DRV"}, {5, "QOR4400.DRV"},
-                  {6, "VORNWPSD.EXE"}, {10, "F.FON"}, {11, "DEEP.TXT"},  {12, "W.DLL"},
-                  {13, "MISSING.DLL"}};
+    EXPECT_EQ(progress.Line(kOperationLine), "Deleting files...");
+    std::vector<std::string> expected = {Position(0, ""), Range(14, "")};
+    const std::pair<int, const char*> walked[] = {
+        {0, "A.TXT"},  {1, "D1.DAT"},   {4, "Q44PCL.DRV"}, {5, "QOR4400.DRV"}, {6, "VORNWPSD.EXE"},
+        {10, "F.FON"}, {11, "DEEP.TXT"}, {12, "W.DLL"},    {13, "MISSING.DLL"}};
     for (const auto& w : walked) {
-        expected.push_back(Position(w.index, w.name));
-        expected.push_back(Position(w.index + 1, w.name));
+        expected.push_back(Position(w.first, w.second));
+        expected.push_back(Position(w.first + 1, w.second));
     }
-    EXPECT_EQ(GaugeLog(), expected);
+    EXPECT_EQ(g_gauge, expected);
     EXPECT_EQ(g_pclFlag, 0);
     EXPECT_EQ(g_postScriptFlag, 1);
     EXPECT_EQ(g_monitorFlag, 0);
     for (const std::string& f : deleted)
-        EXPECT_FALSE(Exists(f)) << f;
+        EXPECT_FALSE(FileExists(f)) << f;
     for (const std::string& f : kept)
-        EXPECT_TRUE(Exists(f)) << f;
+        EXPECT_TRUE(FileExists(f)) << f;
 
-    GaugeLog().clear();
+    g_gauge.clear();
     EXPECT_EQ(RemoveInstallDirectories(progress.window), 1);
-    EXPECT_EQ(progress.Line(103), "Deleting destination directory tree...");
+    EXPECT_EQ(progress.Line(kOperationLine), "Deleting destination directory tree...");
     // Entries 1 to 7 of ten; the font directory is never named, the two
     // unsafe entries are passed over like skipped files.
     expected = {Position(0, "MISSING.DLL"), Range(8, "MISSING.DLL"), Position(1, pkg),
-                Position(2, pkg + "\\DATA"),       Position(3, pkg + "\\SUB"),
-                Position(4, pkg + "\\SUB\\DEEP"),  Position(5, pkg + "\\SUB\\DEEP"),
+                Position(2, pkg + "\\DATA"),      Position(3, pkg + "\\SUB"),
+                Position(4, pkg + "\\SUB\\DEEP"), Position(5, pkg + "\\SUB\\DEEP"),
                 Position(8, pkg + "\\KEEP")};
-    EXPECT_EQ(GaugeLog(), expected);
-    EXPECT_FALSE(Exists(pkg + "\\DATA"));
-    EXPECT_FALSE(Exists(pkg + "\\SUB\\DEEP"));
-    EXPECT_FALSE(Exists(pkg + "\\TTFONTS"));
-    // SUB still held DEEP when its turn came; KEEP holds the user's file.
-    EXPECT_TRUE(Exists(pkg + "\\SUB"));
-    EXPECT_TRUE(Exists(pkg + "\\KEEP"));
-    EXPECT_TRUE(Exists(kRoot + "\\EMPTYOUT"));
-    // Entry 0 and the last two entries are never removed.
-    EXPECT_TRUE(Exists(pkg + "\\WINDOWS"));
-    EXPECT_TRUE(Exists(pkg + "\\SYSTEM"));
+    EXPECT_EQ(g_gauge, expected);
+    for (const char* gone : {"\\DATA", "\\SUB\\DEEP", "\\TTFONTS"})
+        EXPECT_FALSE(FileExists(pkg + gone)) << gone;
+    // SUB still held DEEP when its turn came, KEEP holds the user's file;
+    // entry 0 and the last two entries are never removed.
+    for (const char* stays : {"\\SUB", "\\KEEP", "\\WINDOWS", "\\SYSTEM", "\\..\\EMPTYOUT"})
+        EXPECT_TRUE(FileExists(pkg + stays)) << stays;
     char current[MAX_PATH];
     GetCurrentDirectoryA(sizeof current, current);
     EXPECT_EQ(lstrcmpiA(current, pkg.c_str()), 0) << current;
 }
 
-TEST_F(Removal, SystemFilesGoToTheWindowsDirectoryOnWindowsNt)
-{
-    g_config.SystemDirKind = kSystemDirElsewhere;
-    LoadLog("1=.\r\n2=System\r\n", "S.DLL,2,,0,1,N\r\n");
-    MakeFile(win + "\\S.DLL");
-    MakeFile(sys + "\\S.DLL");
-    StandInProgress progress;
-    EXPECT_EQ(DeleteInstalledFiles(progress.window), 1);
-    EXPECT_FALSE(Exists(win + "\\S.DLL"));
-    EXPECT_TRUE(Exists(sys + "\\S.DLL"));
-}
-
-TEST_F(Removal, AnEmptyLogStillDeletesTheFixedFiles)
-{
-    LoadLog("", "");
-    MakeFile(pkg + "\\spooler.que");
-    MakeFile(win + "\\VORNPRNT.DLL");
-    StandInProgress progress;
-    DWORD start = GetTickCount();
-    EXPECT_EQ(DeleteInstalledFiles(progress.window), 1);
-    EXPECT_GE(GetTickCount() - start, 1000u);  // the pause with the final gauge
-    EXPECT_EQ(GaugeLog(), (std::vector<GaugeEvent>{Position(0, ""), Range(0, "")}));
-    EXPECT_EQ(progress.Line(104), "");
-    EXPECT_FALSE(Exists(pkg + "\\spooler.que"));
-    EXPECT_FALSE(Exists(win + "\\VORNPRNT.DLL"));
-
-    // No directory entries: range -2, position 1 all the same.
-    GaugeLog().clear();
-    EXPECT_EQ(RemoveInstallDirectories(progress.window), 1);
-    EXPECT_EQ(GaugeLog(),
-              (std::vector<GaugeEvent>{Position(0, ""), Range(-2, ""), Position(1, pkg)}));
-}
-
-TEST_F(Removal, TheSecondDirectoryEntryNeverEmptiesAPlaceOutsideTheInstallDirectory)
+TEST_F(Removal, TheSecondDirectoryEntryEmptiesOnlyPlainFilesInsideTheInstallDirectory)
 {
     UseInstallDir(kRoot + "\\A\\B");
-    const char* hostile[] = {"..\\..", "..", "../..", "C:\\qortest_removal", "\\qortest_removal",
-                             "C:"};
-    for (const char* name : hostile) {
-        MakeFile(kRoot + "\\VICTIM.TXT");
-        MakeFile(kRoot + "\\A\\VICTIM.TXT");
-        MakeFile(pkg + "\\INSIDE.TXT");
+    const std::string longName = pkg + "\\" + std::string(80, 'N');  // beyond 99 characters
+    for (const std::string& f : {kRoot + "\\VICTIM.TXT", kRoot + "\\A\\VICTIM.TXT",
+                                 pkg + "\\INSIDE.TXT", pkg + "\\.DOTFILE", pkg + "\\RO.TXT",
+                                 pkg + "\\NESTED\\IN.TXT", longName})
+        MakeFile(f);
+    SetFileAttributesA((pkg + "\\RO.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const char* name : {"..\\..", "..", "C:\\qortest_removal", "\\qortest_removal", "C:"}) {
         LoadLog(std::string("1=.\r\n2=") + name + "\r\n3=WINDOWS\r\n", "");
         StandInProgress progress;
         DeleteInstalledFiles(progress.window);
-        EXPECT_TRUE(Exists(kRoot + "\\VICTIM.TXT")) << name;
-        EXPECT_TRUE(Exists(kRoot + "\\A\\VICTIM.TXT")) << name;
-        EXPECT_TRUE(Exists(pkg + "\\INSIDE.TXT")) << name;
+        EXPECT_TRUE(FileExists(kRoot + "\\VICTIM.TXT")) << name;
+        EXPECT_TRUE(FileExists(kRoot + "\\A\\VICTIM.TXT")) << name;
+        EXPECT_TRUE(FileExists(pkg + "\\INSIDE.TXT")) << name;
     }
-    // "." is the install directory itself, and that is emptied.
+    // "." is the install directory itself, and that is emptied of plain
+    // files; a found path that does not fit is passed over, never cut.
     LoadLog("1=.\r\n2=.\r\n3=WINDOWS\r\n", "");
     StandInProgress progress;
     DeleteInstalledFiles(progress.window);
-    EXPECT_FALSE(Exists(pkg + "\\INSIDE.TXT"));
-    EXPECT_FALSE(Exists(pkg + "\\QVSETUP.INF"));
-    EXPECT_TRUE(Exists(kRoot + "\\A\\VICTIM.TXT"));
+    for (const char* gone : {"\\INSIDE.TXT", "\\.DOTFILE", "\\QVSETUP.INF"})
+        EXPECT_FALSE(FileExists(pkg + gone)) << gone;
+    for (const std::string& f : {pkg + "\\RO.TXT", pkg + "\\NESTED\\IN.TXT", longName,
+                                 kRoot + "\\A\\VICTIM.TXT"})
+        EXPECT_TRUE(FileExists(f)) << f;
 }
 
-TEST_F(Removal, EmptyingADirectoryDeletesOnlyItsPlainFiles)
+TEST_F(Removal, BatchCasesAAndBRunByCmdDeleteTheFilesAndThemselves)
 {
-    std::string dir = kRoot + "\\FLAT";
-    for (const char* f : {"\\ONE.TXT", "\\TWO", "\\.DOTFILE", "\\RO.TXT", "\\NESTED\\IN.TXT"})
-        MakeFile(dir + f);
-    SetFileAttributesA((dir + "\\RO.TXT").c_str(), FILE_ATTRIBUTE_READONLY);
-    DeleteFilesInDirectory(dir.c_str());
-    EXPECT_FALSE(Exists(dir + "\\ONE.TXT"));
-    EXPECT_FALSE(Exists(dir + "\\TWO"));
-    EXPECT_FALSE(Exists(dir + "\\.DOTFILE"));
-    EXPECT_TRUE(Exists(dir + "\\RO.TXT"));
-    EXPECT_TRUE(Exists(dir + "\\NESTED\\IN.TXT"));
-
-    // A found path beyond 99 characters is passed over, never cut.
-    std::string deep = kRoot + "\\" + std::string(70, 'L');
-    MakeFile(deep + "\\SHORT.TXT");
-    MakeFile(deep + "\\" + std::string(40, 'N') + ".TXT");
-    DeleteFilesInDirectory(deep.c_str());
-    EXPECT_FALSE(Exists(deep + "\\SHORT.TXT"));
-    EXPECT_TRUE(Exists(deep + "\\" + std::string(40, 'N') + ".TXT"));
-    DeleteFilesInDirectory((kRoot + "\\NOWHERE").c_str());  // a missing directory: nothing
+    // Case A: no winstart.bat. Case B: a block of an earlier run, in other
+    // letter case, after a line of the user's. The rmdir line is checked by
+    // its text: wine's cmd finds "." in an empty directory.
+    for (const std::string& before :
+         {std::string(), "rem user\r\n" + kBatchHead + "DEL C:\\QORTEST_REMOVAL\\WIN\\WINSTART.BAT"}) {
+        if (!before.empty())
+            MakeFile(batch, before);
+        WriteDeferredDeletionBatch();
+        EXPECT_EQ(Read(batch), before.substr(0, before.rfind("DEL")) + kBatchHead + "del " + batch);
+        RunBatch();
+        EXPECT_FALSE(FileExists(batch)) << before;
+    }
 }
 
-TEST_F(Removal, AMissingInstallDirectoryFailsTheDirectoryPhase)
+TEST_F(Removal, BatchCaseCRunsTheUsersBatchOnceAndNeverLosesIt)
 {
-    LoadLog("1=.\r\n2=DATA\r\n3=WINDOWS\r\n4=SYSTEM\r\n", "");
-    std::string gone = kRoot + "\\GONE";
-    lstrcpynA(g_config.InstallDir, gone.c_str(), sizeof g_config.InstallDir);
-    StandInProgress progress;
-    EXPECT_EQ(RemoveInstallDirectories(progress.window), 0);
-    EXPECT_EQ(GaugeLog(), (std::vector<GaugeEvent>{Position(0, ""), Range(2, "")}));
-    EXPECT_EQ(progress.Line(104), gone);
+    // The user's last line merely begins with the batch's own last line.
+    const std::string users =
+        "@echo off\r\necho ran>>" + kRoot + "\\ran.txt\r\ndel " + batch + ".old\r\n";
+    MakeFile(batch, users);
+    WriteDeferredDeletionBatch();
+    EXPECT_EQ(Read(old), users);
+    EXPECT_EQ(Read(batch), kBatchHead + WrapLines(old));
+    // Written again before a restart: the wrapper is extended, not wrapped in
+    // turn (which would restore the old wrapper over the user's batch).
+    WriteDeferredDeletionBatch();
+    EXPECT_EQ(Read(old), users);
+    EXPECT_EQ(Read(batch), kBatchHead + kBatchHead + WrapLines(old));
+    EXPECT_FALSE(FileExists(win + "\\oldstar1.bat"));
+
+    // Wine's cmd keeps the running batch open and refuses the final move
+    // over it (checked above by its text); Windows 95's interpreter does it.
+    RunBatch();
+    EXPECT_EQ(Read(kRoot + "\\ran.txt"), "ran\r\n");
+    EXPECT_TRUE(Read(old) == users || Read(batch) == users)
+        << "winstart.bat: " << Read(batch) << "\noldstart.bat: " << Read(old);
+}
+
+TEST_F(Removal, BatchCaseCWithOldstartTakenNeverTruncatesTheUsersBatch)
+{
+    MakeFile(old, "rem somebody else's\r\n");
+    MakeFile(win + "\\oldstar1.bat", "rem taken\r\n");
+    MakeFile(batch, "echo mine\r\n");
+    WriteDeferredDeletionBatch();
+    const std::string second = win + "\\oldstar2.bat";
+    EXPECT_EQ(Read(second), "echo mine\r\n");
+    EXPECT_EQ(Read(old), "rem somebody else's\r\n");
+    EXPECT_EQ(Read(batch), kBatchHead + WrapLines(second));
+
+    // Every name taken: the user's winstart.bat stays exactly as it is.
+    for (int i = 2; i <= 9; ++i)
+        MakeFile(win + "\\oldstar" + std::to_string(i) + ".bat", "rem taken\r\n");
+    MakeFile(batch, "echo mine\r\n");
+    WriteDeferredDeletionBatch();
+    EXPECT_EQ(Read(batch), "echo mine\r\n");
+    // Names free, but the batch is open without delete sharing: not moved, not cut.
+    DeleteFileA(old.c_str());
+    HANDLE held = CreateFileA(batch.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    WriteDeferredDeletionBatch();
+    CloseHandle(held);
+    EXPECT_EQ(Read(batch), "echo mine\r\n");
+    EXPECT_FALSE(FileExists(old));
+
+    // The search through a file handle: CR LF lines, LF only, unterminated.
+    const std::pair<std::string, long> rows[] = {
+        {"rem\r\ndel x\r\n", 10}, {"rem\ndel x\n", -1}, {"DEL X", 5}};
+    for (const auto& r : rows) {
+        OFSTRUCT of = {};
+        MakeFile(old, r.first);
+        HFILE file = OpenFile(old.c_str(), &of, OF_READ);
+        ASSERT_NE(file, HFILE_ERROR);
+        EXPECT_EQ(FindLineInFile(file, "del x"), r.second) << r.first;
+        _lclose(file);
+    }
 }

