@@ -1,152 +1,55 @@
-// The settings restore's portable rules: trimming, the piece reader, both INI
-// filters row by row, the default-device rule, the run-line edit, the counter.
+// The settings restore's portable rules: trimming, both INI filters row by
+// row, the default-device rule, the run-line edit and the counter. The piece
+// reader and whole-text filtering are the fuzz targets' part.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "inirestore/filters.h"
 
 namespace {
 
-// A temporary binary file holding `text`, positioned at its start.
-std::FILE* OpenText(const std::string& text)
-{
-    std::FILE* f = std::tmpfile();
-    if (f) {
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::rewind(f);
-    }
-    return f;
-}
-
-std::vector<std::string> Pieces(const std::string& text, std::size_t size)
-{
-    std::vector<std::string> pieces;
-    std::FILE* f = OpenText(text);
-    if (!f)
-        return pieces;
-    std::vector<char> buffer(size);
-    std::size_t length;
-    while (ReadPiece(f, buffer.data(), size, &length))
-        pieces.emplace_back(buffer.data(), length);
-    std::fclose(f);
-    return pieces;
-}
-
-// The whole text through a filter, piece by piece, as a pass writes it.
-template <class Filter>
-std::string FilterText(const std::string& text)
-{
-    Filter filter;
-    std::string out;
-    for (const std::string& piece : Pieces(text, Filter::kPieceSize)) {
-        switch (filter.Next(piece.c_str())) {
-        case PieceAction::Write:
-            out += piece;
-            break;
-        case PieceAction::Replace:
-            out += Filter::kReplacement;
-            break;
-        case PieceAction::Drop:
-            break;
-        }
-    }
-    return out;
-}
-
-const char* ActionName(PieceAction a)
+const char* Name(PieceAction a)
 {
     return a == PieceAction::Write ? "write" : a == PieceAction::Drop ? "drop" : "replace";
 }
 
 TEST(TrimLine, RemovesSpacesTabsAndLineFeedsButNotCarriageReturns)
 {
-    struct Row {
-        const char* in;
-        const char* out;
-    } rows[] = {
-        {"\t  [386Enh]\n", "[386Enh]"}, {"\n", ""},         {"", ""},
-        {"  a \t b  ", "a \t b"},       {"\r\n", "\r"},     {" \r ", "\r"},
-        {"a\t\n\n", "a"},               {"\n\t x", "x"},    {"   ", ""},
+    const char* rows[][2] = {
+        {"\t  [386Enh]\n", "[386Enh]"}, {"\n", ""}, {"", ""}, {"  a \t b  ", "a \t b"},
+        {"\r\n", "\r"}, {" \r ", "\r"}, {"a\t\n\n", "a"}, {"\n\t x", "x"}, {"   ", ""},
     };
-    for (const Row& row : rows) {
+    for (auto& row : rows) {
         char buffer[32];
         std::memset(buffer, '#', sizeof buffer);
-        std::strcpy(buffer, row.in);
+        std::strcpy(buffer, row[0]);
         EXPECT_EQ(TrimLine(buffer), buffer);
-        EXPECT_STREQ(buffer, row.out) << "input \"" << row.in << "\"";
+        EXPECT_STREQ(buffer, row[1]) << "input \"" << row[0] << "\"";
     }
 }
 
-TEST(ReadPiece, SplitsLongLinesAtTheBufferAndFoldsCrLf)
-{
-    std::string line250(250, 'x');
-    struct Row {
-        const char* name;
-        std::string text;
-        std::size_t size;
-        std::vector<std::string> pieces;
-    } rows[] = {
-        {"empty file", "", 100, {}},
-        {"crlf and bare lf", "a=1\r\nb=2\n", 100, {"a=1\n", "b=2\n"}},
-        {"last line without end", "a\r\nb", 100, {"a\n", "b"}},
-        {"lone cr stays", "a\rb\r\r\n\r", 100, {"a\rb\r\n", "\r"}},
-        {"ctrl-z is no end", "a\n\x1a\nb\n", 100, {"a\n", "\x1a\n", "b\n"}},
-        {"250 in 200", line250 + "\r\n", 200, {std::string(199, 'x'), std::string(51, 'x') + "\n"}},
-        {"250 in 100", line250 + "\n", 100,
-         {std::string(99, 'x'), std::string(99, 'x'), std::string(52, 'x') + "\n"}},
-        {"crlf across the buffer end", std::string(98, 'y') + "\r\nz", 100,
-         {std::string(98, 'y') + "\n", "z"}},
-        {"line of exactly 99", std::string(99, 'y') + "\r\n", 100, {std::string(99, 'y'), "\n"}},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(Pieces(row.text, row.size), row.pieces) << row.name;
-}
-
-TEST(ReadPiece, CountsNulBytes)
-{
-    std::vector<std::string> pieces = Pieces(std::string("a\0b\n", 4), 100);
-    ASSERT_EQ(pieces.size(), 1u);
-    EXPECT_EQ(pieces[0], std::string("a\0b\n", 4));
-}
-
-constexpr PieceAction W = PieceAction::Write;
-constexpr PieceAction D = PieceAction::Drop;
-constexpr PieceAction R = PieceAction::Replace;
+constexpr PieceAction W = PieceAction::Write, D = PieceAction::Drop, R = PieceAction::Replace;
 
 // One row per case, grouped by the transition of the filter it exercises.
 TEST(SystemIniFilter, EveryTransition)
 {
-    struct Row {
-        const char* group;
-        bool inside;
-        const char* piece;
-        PieceAction action;
-        bool insideAfter;
-    } rows[] = {
-        {"header", false, "[386Enh]\n", W, true},
-        {"header", false, "  [386ENH] \t\n", W, true},
-        {"header", true, "[386enh]\n", W, true},
-        {"outside", false, "[386Enh] x\n", W, false},
+    struct Row { const char* group; bool inside; const char* piece; PieceAction act; bool after; } rows[] = {
+        {"header", false, "[386Enh]\n", W, true}, {"header", false, "  [386ENH] \t\n", W, true},
+        {"header", true, "[386enh]\n", W, true}, {"outside", false, "[386Enh] x\n", W, false},
         {"outside", false, "VornLPT=LPT1\n", W, false},
         {"outside", false, "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n", W, false},
-        {"outside", false, ";device=vpd.386\n", W, false},
-        {"other header", true, "[boot]\n", W, false},
-        {"other header", true, "   [boot.description\n", W, false},
-        {"no equals", true, "\n", W, true},
+        {"outside", false, ";device=vpd.386\n", W, false}, {"other header", true, "[boot]\n", W, false},
+        {"other header", true, "   [boot.description\n", W, false}, {"no equals", true, "\n", W, true},
         {"no equals", true, "VornLPT\n", W, true},
         {"no equals", true, "; a comment about VORNVMI.386\n", W, true},
         {"vpd", true, ";device=vpd.386\n", R, true},
         {"vpd", true, ";DEVICE = C:\\WINDOWS\\SYSTEM\\VPD.386\n", R, true},
-        {"vpd", true, "  ;device=vpd.386", R, true},
-        {"vpd", true, "; device=vpd.386\n", W, true},
-        {"vpd", true, "device=*vpd\n", W, true},
-        {"vpd", true, ";device=myvpd.386\n", W, true},
-        {"package", true, "VornLPT=LPT1\n", D, true},
-        {"package", true, "VORNLPT = 1\n", D, true},
+        {"vpd", true, "  ;device=vpd.386", R, true}, {"vpd", true, "; device=vpd.386\n", W, true},
+        {"vpd", true, "device=*vpd\n", W, true}, {"vpd", true, ";device=myvpd.386\n", W, true},
+        {"package", true, "VornLPT=LPT1\n", D, true}, {"package", true, "VORNLPT = 1\n", D, true},
         {"package", true, "\t vornlpt=\n", D, true},
         {"package", true, "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\n", D, true},
         {"package", true, "DEVICE = vornvmi.386\n", D, true},
@@ -159,89 +62,62 @@ TEST(SystemIniFilter, EveryTransition)
     for (const Row& row : rows) {
         SystemIniFilter filter;
         filter.inside = row.inside;
-        PieceAction action = filter.Next(row.piece);
-        EXPECT_STREQ(ActionName(action), ActionName(row.action)) << row.group << ": " << row.piece;
-        EXPECT_EQ(filter.inside, row.insideAfter) << row.group << ": " << row.piece;
+        EXPECT_STREQ(Name(filter.Next(row.piece)), Name(row.act)) << row.group << ": " << row.piece;
+        EXPECT_EQ(filter.inside, row.after) << row.group << ": " << row.piece;
     }
 }
 
-TEST(SystemIniFilter, EachPieceOfALongLineIsJudgedAlone)
-{
-    // 99 characters without "=", then a continuation that reads as an entry.
-    std::string head(99, 'k');
-    std::string in = "[386Enh]\n" + head + "VornLPT=1\nkeep=1\n";
-    EXPECT_EQ(FilterText<SystemIniFilter>(in), "[386Enh]\n" + head + "keep=1\n");
-}
-
-constexpr WinIniFilter::State Out = WinIniFilter::State::Outside;
-constexpr WinIniFilter::State Fil = WinIniFilter::State::Filtering;
-constexpr WinIniFilter::State Drp = WinIniFilter::State::Dropping;
-
 TEST(WinIniFilter, EveryTransition)
 {
-    struct Row {
-        const char* group;
-        WinIniFilter::State state;
-        const char* piece;
-        PieceAction action;
-        WinIniFilter::State after;
-    } rows[] = {
+    using S = WinIniFilter::State;
+    constexpr S Out = S::Outside, Fil = S::Filtering, Drp = S::Dropping;
+    struct Row { const char* group; S state; const char* piece; PieceAction action; S after; } rows[] = {
         {"package header", Out, "[QOR Brackenfield 4400,LPT1:]\n", D, Drp},
         {"package header", Fil, "[QOR Brackenfield Model 2890 GDI,LPT2:]\n", D, Drp},
         {"package header", Drp, "  [QOR 4400 Brackenfield PS2,LPT1: Fonts]\n", D, Drp},
         {"package header", Fil, "note=see [QOR Brackenfield 4400 manual\n", D, Drp},
-        {"fixed section", Out, "[Devices]\n", W, Fil},
-        {"fixed section", Drp, "[PrinterPorts]\n", W, Fil},
-        {"fixed section", Fil, "  [pscript]  \n", W, Fil},
-        {"fixed section", Out, "[ports]", W, Fil},
-        {"outside", Out, "[ports] x\n", W, Out},
-        {"outside", Out, "QOR.GDI=x\n", W, Out},
+        {"fixed section", Out, "[Devices]\n", W, Fil}, {"fixed section", Drp, "[PrinterPorts]\n", W, Fil},
+        {"fixed section", Fil, "  [pscript]  \n", W, Fil}, {"fixed section", Out, "[ports]", W, Fil},
+        {"outside", Out, "[ports] x\n", W, Out}, {"outside", Out, "QOR.GDI=x\n", W, Out},
         {"outside", Out, "a=VORNPS\n", W, Out},
         {"outside", Out, "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\n", W, Out},
         {"other header", Fil, "[windows]\n", W, Out},
         {"other header", Drp, " [Other Printer,LPT1:]\n", W, Out},
-        {"other header", Fil, "[qor brackenfield 4400,LPT1:]\n", W, Out},
-        {"dropping", Drp, "x=y\n", D, Drp},
-        {"dropping", Drp, "\n", D, Drp},
-        {"dropping", Drp, ";comment\n", D, Drp},
-        {"no equals", Fil, "\n", W, Fil},
-        {"no equals", Fil, "VORNPS\n", W, Fil},
-        {"package entry", Fil, "a=VORNPS\n", D, Fil},
-        {"package entry", Fil, "  a = vornps \n", D, Fil},
+        {"other header", Fil, "[qor brackenfield 4400,LPT1:]\n", W, Out}, {"dropping", Drp, "x=y\n", D, Drp},
+        {"dropping", Drp, "\n", D, Drp}, {"dropping", Drp, ";comment\n", D, Drp},
+        {"no equals", Fil, "\n", W, Fil}, {"no equals", Fil, "VORNPS\n", W, Fil},
+        {"package entry", Fil, "a=VORNPS\n", D, Fil}, {"package entry", Fil, "  a = vornps \n", D, Fil},
         {"package entry", Fil, "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\n", D, Fil},
         {"package entry", Fil, "My QOR Brackenfield 4400 copy=x\n", D, Fil},
-        {"package entry", Fil, "qor.gdi=1\n", D, Fil},
-        {"package entry", Fil, "QOR.PS=\n", D, Fil},
-        {"package entry", Fil, " Qor.Pcl = 1\n", D, Fil},
-        {"other entry", Fil, "a=VORNPS,LPT1:\n", W, Fil},
+        {"package entry", Fil, "qor.gdi=1\n", D, Fil}, {"package entry", Fil, "QOR.PS=\n", D, Fil},
+        {"package entry", Fil, " Qor.Pcl = 1\n", D, Fil}, {"other entry", Fil, "a=VORNPS,LPT1:\n", W, Fil},
         {"other entry", Fil, "qor 4400 brackenfield ps2=PSCRIPT,LPT1:\n", W, Fil},
-        {"other entry", Fil, "QOR.PCLX=1\n", W, Fil},
-        {"other entry", Fil, ";QOR.GDI=1\n", W, Fil},
+        {"other entry", Fil, "QOR.PCLX=1\n", W, Fil}, {"other entry", Fil, ";QOR.GDI=1\n", W, Fil},
     };
     for (const Row& row : rows) {
         WinIniFilter filter;
         filter.state = row.state;
-        PieceAction action = filter.Next(row.piece);
-        EXPECT_STREQ(ActionName(action), ActionName(row.action)) << row.group << ": " << row.piece;
+        EXPECT_STREQ(Name(filter.Next(row.piece)), Name(row.action)) << row.group << ": " << row.piece;
         EXPECT_EQ(static_cast<int>(filter.state), static_cast<int>(row.after))
             << row.group << ": " << row.piece;
     }
 }
 
+// The whole text read piece by piece from a file, as the pass reads WIN.INI.
 std::string ScanDevice(const std::string& text)
 {
     char device[100];
     std::memset(device, '#', sizeof device);
     std::strcpy(device, "old");
     DefaultDeviceScan scan;
-    std::FILE* f = OpenText(text);
+    std::FILE* f = std::tmpfile();
     if (!f)
         return "no file";
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::rewind(f);
     char piece[DefaultDeviceScan::kPieceSize];
     std::size_t length;
-    while (ReadPiece(f, piece, sizeof piece, &length)) {
-        if (scan.Next(piece, device, sizeof device))
-            break;
+    while (ReadPiece(f, piece, sizeof piece, &length) && !scan.Next(piece, device, sizeof device)) {
     }
     std::fclose(f);
     return std::string(device, strnlen(device, sizeof device));
@@ -249,12 +125,8 @@ std::string ScanDevice(const std::string& text)
 
 TEST(DefaultDeviceScan, TakesTheFirstEntryOfDevices)
 {
-    std::string longKey(120, 'L');
-    struct Row {
-        const char* name;
-        std::string text;
-        const char* device;
-    } rows[] = {
+    const std::string L99(99, 'L'), L120(120, 'L');
+    struct Row { const char* name; std::string text; const char* device; } rows[] = {
         {"first entry after a comment",
          "[windows]\ndevice=x,y,z\n[devices]\n;comment\n\nOffice Printer=PSCRIPT,LPT2:\nB=c,d\n",
          "Office Printer,PSCRIPT,LPT2:"},
@@ -264,11 +136,10 @@ TEST(DefaultDeviceScan, TakesTheFirstEntryOfDevices)
         {"next section first", "[devices]\n; none\n[ports]\nA=b\n", " "},
         {"indented next section", "[devices]\n  [x]\n", " "},
         {"devices last and empty", "[windows]\n[devices]\n\n", "old"},
-        {"no devices", "[windows]\nA=b,c\n", "old"},
-        {"empty file", "", "old"},
+        {"no devices", "[windows]\nA=b,c\n", "old"}, {"empty file", "", "old"},
         {"line without equals is skipped", "[devices]\nno equals\nP=d,LPT1:\n", "P,d,LPT1:"},
-        {"too long entry is skipped", "[devices]\n" + longKey + "=d,p\nQ=e,LPT1:\n", "Q,e,LPT1:"},
-        {"continuation is not a line", "[devices]\n" + std::string(99, 'L') + "[x]=d\nQ=e,LPT1:\n", "Q,e,LPT1:"},
+        {"too long entry is skipped", "[devices]\n" + L120 + "=d,p\nQ=e,LPT1:\n", "Q,e,LPT1:"},
+        {"continuation is not a line", "[devices]\n" + L99 + "[x]=d\nQ=e,LPT1:\n", "Q,e,LPT1:"},
         {"last line without end", "[devices]\nP=d,LPT1:", "P,d,LPT1:"},
         {"only the first equals", "[devices]\nP=d=e\n", "P,d=e"},
     };
@@ -278,19 +149,12 @@ TEST(DefaultDeviceScan, TakesTheFirstEntryOfDevices)
 
 TEST(RemoveRunProgram, TakesOutOnlyTheProgramsWord)
 {
-    struct Row {
-        const char* in;
-        bool found;
-        const char* out;
-    } rows[] = {
-        {"C:\\APPS\\QVWPD.EXE", true, ""},
-        {"c:\\apps\\qvwpd.exe  notepad.exe", true, "notepad.exe"},
+    struct Row { const char* in; bool found; const char* out; } rows[] = {
+        {"C:\\APPS\\QVWPD.EXE", true, ""}, {"c:\\apps\\qvwpd.exe  notepad.exe", true, "notepad.exe"},
         {"CALC.EXE C:\\APPS\\QVWPD.EXE", true, "CALC.EXE"},
         {"calc.exe  c:\\QvWpD.exe\tNotepad.exe", true, "calc.exe Notepad.exe"},
-        {"a  b qvwpd.exe", true, "a  b"},
-        {"qvwpd.exe qvwpd.exe x QVWPD.EXE", true, "x"},
-        {"calc.exe notepad.exe", false, "calc.exe notepad.exe"},
-        {"QVWPD.EX", false, "QVWPD.EX"},
+        {"a  b qvwpd.exe", true, "a  b"}, {"qvwpd.exe qvwpd.exe x QVWPD.EXE", true, "x"},
+        {"calc.exe notepad.exe", false, "calc.exe notepad.exe"}, {"QVWPD.EX", false, "QVWPD.EX"},
         {"", false, ""},
     };
     for (const Row& row : rows) {
@@ -304,20 +168,14 @@ TEST(RemoveRunProgram, TakesOutOnlyTheProgramsWord)
 
 TEST(NextPrinterCount, CountsDownAndNeverBelowZero)
 {
-    struct Row {
-        unsigned count;
-        const char* text;  // null: nothing to write
-    } rows[] = {
-        {3, "2"}, {1, "0"}, {0, nullptr}, {0xFFFFFFFFu, nullptr},
-        {0x80000000u, "2147483647"}, {0x80000001u, nullptr}, {100, "99"},
+    struct Row { unsigned count; const char* text; } rows[] = {  // text null: nothing to write
+        {3, "2"}, {1, "0"}, {0, nullptr}, {0xFFFFFFFFu, nullptr}, {0x80000000u, "2147483647"},
+        {0x80000001u, nullptr}, {100, "99"},
     };
     for (const Row& row : rows) {
         char text[200] = "untouched";
-        bool write = NextPrinterCount(row.count, text, sizeof text);
-        EXPECT_EQ(write, row.text != nullptr) << row.count;
-        if (row.text && write) {
-            EXPECT_STREQ(text, row.text) << row.count;
-        }
+        EXPECT_EQ(NextPrinterCount(row.count, text, sizeof text), row.text != nullptr) << row.count;
+        EXPECT_STREQ(text, row.text ? row.text : "untouched") << row.count;
     }
     char tiny[2];
     EXPECT_FALSE(NextPrinterCount(100, tiny, sizeof tiny));
