@@ -1,13 +1,12 @@
 // GAUGE32.DLL under wine: loading it registers the global class "Percent" and
 // freeing it takes the class away; the control keeps its range and position,
-// takes its colours from its parent and never draws outside itself, whatever
-// range and position it is sent.
+// takes its colours from its parent and never draws outside itself.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "gauge/gauge.h"
-#include "gauge/meter.h"
 #include "support/winsupport.h"
 #include "wizard/shots.h"
 
@@ -15,116 +14,40 @@ using namespace winsupport;
 
 namespace {
 
-constexpr COLORREF kBar = RGB(255, 0, 0);
-constexpr COLORREF kRest = RGB(255, 255, 0);
-constexpr COLORREF kParentBackground = RGB(0, 128, 0);
+constexpr COLORREF kBar = RGB(255, 0, 0), kRest = RGB(255, 255, 0), kParent = RGB(0, 128, 0);
+constexpr int kWidth = 200, kHeight = 30, kNotSent = INT_MIN;
 int g_colourRequests;
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kGaugeColours) {
-        ++g_colourRequests;
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, kBar);
-        SetBkColor(dc, kRest);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (message != kGaugeColours)
+        return DefWindowProcA(window, message, wParam, lParam);
+    ++g_colourRequests;
+    SetTextColor(reinterpret_cast<HDC>(wParam), kBar);
+    SetBkColor(reinterpret_cast<HDC>(wParam), kRest);
+    return 0;
 }
 
-std::string LibraryPath()
-{
-    return BinDir() + "GAUGE32.DLL";
-}
+HMODULE LoadGauge() { return LoadLibraryA((BinDir() + "GAUGE32.DLL").c_str()); }
 
 bool PercentRegistered(UINT* style)
 {
-    WNDCLASSA wc;
-    // A global class is found whatever module asks.
-    if (!GetClassInfoA(GetModuleHandleA(nullptr), kGaugeClass, &wc))
-        return false;
-    *style = wc.style;
-    return true;
+    WNDCLASSA wc;  // a global class is found whatever module asks
+    bool found = GetClassInfoA(GetModuleHandleA(nullptr), kGaugeClass, &wc);
+    *style = found ? wc.style : 0;
+    return found;
 }
-
-class Gauge : public ::testing::Test {
-protected:
-    HMODULE library = nullptr;
-    HWND parent = nullptr;
-    HWND gauge = nullptr;
-    static constexpr int kWidth = 200, kHeight = 30;
-
-    void SetUp() override
-    {
-        library = LoadLibraryA(LibraryPath().c_str());
-        ASSERT_TRUE(library);
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = CreateSolidBrush(kParentBackground);
-        wc.lpszClassName = "GaugeTestParent";
-        RegisterClassA(&wc);
-        parent = CreateWindowExA(WS_EX_TOPMOST, "GaugeTestParent", "", WS_POPUP | WS_VISIBLE, 100,
-                                 100, 260, 80, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_TRUE(parent);
-        gauge = CreateWindowExA(0, kGaugeClass, "", WS_CHILD | WS_VISIBLE, 30, 25, kWidth, kHeight,
-                                parent, reinterpret_cast<HMENU>(100), GetModuleHandleA(nullptr),
-                                nullptr);
-        ASSERT_TRUE(gauge);
-        g_colourRequests = 0;
-    }
-    void TearDown() override
-    {
-        if (parent)
-            DestroyWindow(parent);
-        if (library)
-            FreeLibrary(library);
-    }
-
-    // As the program sends them: the position first, then the range.
-    void Show(int range, int position)
-    {
-        SendMessageA(gauge, kGaugeSetPosition, static_cast<WPARAM>(position), 0);
-        SendMessageA(gauge, kGaugeSetRange, static_cast<WPARAM>(range), 0);
-        UpdateWindow(parent);
-        PumpFor(150);
-    }
-
-    // Checks the row y = 2 of the bar (above the figure) against `filled`,
-    // and a 4-pixel margin around the control against the parent's colour.
-    void ExpectBar(int filled, const char* name)
-    {
-        RECT r = shots::ScreenClientRect(gauge);
-        RECT around = {r.left - 4, r.top - 4, r.right + 4, r.bottom + 4};
-        shots::Shot shot = shots::Capture(around);
-        ASSERT_EQ(shot.width, kWidth + 8) << name;
-        int wrongBar = 0, outside = 0;
-        for (int x = 0; x < kWidth; ++x) {
-            COLORREF want = x < filled ? kBar : kRest;
-            if (shot.At(x + 4, 4 + 2) != want)
-                ++wrongBar;
-        }
-        for (int y = 0; y < shot.height; ++y)
-            for (int x = 0; x < shot.width; ++x) {
-                bool inside = x >= 4 && x < 4 + kWidth && y >= 4 && y < 4 + kHeight;
-                if (!inside && shot.At(x, y) != kParentBackground)
-                    ++outside;
-            }
-        EXPECT_EQ(wrongBar, 0) << name << ": filled " << filled;
-        EXPECT_EQ(outside, 0) << name << ": pixels changed outside the control";
-    }
-};
 
 TEST(GaugeLibrary, LoadingRegistersAGlobalClassAndFreeingRemovesIt)
 {
     UINT style = 0;
     ASSERT_FALSE(PercentRegistered(&style));
     for (int round = 0; round < 2; ++round) {
-        HMODULE library = LoadLibraryA(LibraryPath().c_str());
+        HMODULE library = LoadGauge();
         ASSERT_TRUE(library) << round;
         ASSERT_TRUE(PercentRegistered(&style)) << round;
         EXPECT_TRUE(style & CS_GLOBALCLASS) << round;
-        // A control made by another module, as the program's dialog makes it.
+        // Made by another module, as the program's dialog makes it.
         HWND w = CreateWindowExA(0, kGaugeClass, "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 10, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_TRUE(w) << round;
@@ -136,37 +59,60 @@ TEST(GaugeLibrary, LoadingRegistersAGlobalClassAndFreeingRemovesIt)
     }
 }
 
-TEST_F(Gauge, RangesAndPositionsTheRemovalSends)
+// Rows in turn on one control, as the removal sends them: position first,
+// then range. The bar's row y = 2 (above the figure) must be `filled` pixels
+// of kBar then kRest, and a 4-pixel margin around the control untouched.
+TEST(Gauge, DrawsWhatItIsSentAndNothingOutside)
 {
-    struct Row {
+    HMODULE library = LoadGauge();
+    ASSERT_TRUE(library);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ParentProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = CreateSolidBrush(kParent);
+    wc.lpszClassName = "GaugeTestParent";
+    RegisterClassA(&wc);
+    HWND parent = CreateWindowExA(WS_EX_TOPMOST, "GaugeTestParent", "", WS_POPUP | WS_VISIBLE,
+                                  100, 100, 260, 80, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND gauge = CreateWindowExA(0, kGaugeClass, "", WS_CHILD | WS_VISIBLE, 30, 25, kWidth,
+                                 kHeight, parent, reinterpret_cast<HMENU>(100), wc.hInstance, nullptr);
+    ASSERT_TRUE(parent && gauge);
+    struct {
         const char* name;
-        int range, position;
+        int range, position, filled;
     } rows[] = {
-        {"reset: range 0", 0, 0},
-        {"no directories: range -2, position 1", -2, 1},
-        {"one directory: range -1, position 1", -1, 1},
-        {"half", 4, 2},
-        {"a quarter", 8, 2},
-        {"done", 10, 10},
-        {"past the range", 4, 9},
-        {"negative position", 4, -1},
+        {"reset: range 0", 0, 0, 0},
+        {"no directories: range -2, position 1", -2, 1, 0},
+        {"one directory: range -1, position 1", -1, 1, 0},
+        {"half", 4, 2, 100},
+        {"range changed, position kept", 8, kNotSent, 50},
+        {"done", 10, 10, kWidth},
+        {"past the range", 4, 9, kWidth},
+        {"negative position", 4, -1, 0},
     };
-    for (const Row& row : rows) {
-        Show(row.range, row.position);
-        ExpectBar(ReadGauge(row.range, row.position, kWidth).filled, row.name);
+    for (const auto& row : rows) {
+        if (row.position != kNotSent)
+            SendMessageA(gauge, kGaugeSetPosition, static_cast<WPARAM>(row.position), 0);
+        SendMessageA(gauge, kGaugeSetRange, static_cast<WPARAM>(row.range), 0);
+        UpdateWindow(parent);
+        PumpFor(150);
+        RECT r = shots::ScreenClientRect(gauge);
+        shots::Shot shot = shots::Capture({r.left - 4, r.top - 4, r.right + 4, r.bottom + 4});
+        ASSERT_EQ(shot.width, kWidth + 8) << row.name;
+        int wrongBar = 0, outside = 0;
+        for (int x = 0; x < kWidth; ++x)
+            wrongBar += shot.At(x + 4, 4 + 2) != (x < row.filled ? kBar : kRest);
+        for (int y = 0; y < shot.height; ++y)
+            for (int x = 0; x < shot.width; ++x) {
+                bool inside = x >= 4 && x < 4 + kWidth && y >= 4 && y < 4 + kHeight;
+                outside += !inside && shot.At(x, y) != kParent;
+            }
+        EXPECT_EQ(wrongBar, 0) << row.name;
+        EXPECT_EQ(outside, 0) << row.name << ": pixels changed outside the control";
     }
     EXPECT_GT(g_colourRequests, 0);
-    shots::SaveIfAsked(shots::CaptureWindow(parent), "gauge");
-}
-
-TEST_F(Gauge, KeepsThePositionWhenTheRangeChanges)
-{
-    Show(4, 2);
-    ExpectBar(kWidth / 2, "2 of 4");
-    SendMessageA(gauge, kGaugeSetRange, 8, 0);
-    UpdateWindow(parent);
-    PumpFor(150);
-    ExpectBar(kWidth / 4, "range 8, position kept");
+    DestroyWindow(parent);
+    FreeLibrary(library);
 }
 
 }  // namespace
