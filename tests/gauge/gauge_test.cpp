@@ -75,7 +75,7 @@ TEST(Gauge, DrawsWhatItIsSentAndNothingOutside)
     HWND parent = CreateWindowExA(WS_EX_TOPMOST, "GaugeTestParent", "", WS_POPUP | WS_VISIBLE,
                                   100, 100, 260, 80, nullptr, nullptr, wc.hInstance, nullptr);
     HWND gauge = CreateWindowExA(0, kGaugeClass, "", WS_CHILD | WS_VISIBLE, 30, 25, kWidth,
-                                 kHeight, parent, reinterpret_cast<HMENU>(100), wc.hInstance, nullptr);
+                                 kHeight, parent, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(parent && gauge);
     struct {
         const char* name;

@@ -26,21 +26,17 @@ inline Shot Capture(const RECT& r)
     shot.height = r.bottom - r.top;
     if (shot.width <= 0 || shot.height <= 0)
         return Shot();
-    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    shot.px.resize(static_cast<std::size_t>(shot.width) * shot.height);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dib && bits) {
-        HGDIOBJ previous = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
-        GdiFlush();
-        const auto* p = static_cast<const uint32_t*>(bits);
-        shot.px.assign(p, p + static_cast<std::size_t>(shot.width) * shot.height);
-        SelectObject(memory, previous);
-    }
-    if (dib)
-        DeleteObject(dib);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, previous);
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0,
+                        0, 0}, {}};
+    GetDIBits(memory, bitmap, 0, shot.height, shot.px.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return shot;

@@ -1,8 +1,6 @@
-// The wizard's dialogs under wine, created in this process from the real
-// templates with a stand-in main window as owner: their controls, placement,
-// colours and picture on the screen, the keys the message loop routes to
-// them, the restart loop, and QORDELET.EXE's welcome page as a user meets it.
-// The whole run through the real program is in tests/e2e.
+// The wizard's dialogs under wine, made here from the real templates with a
+// stand-in main window as owner, the restart loop, and QORDELET.EXE's welcome
+// page as a user meets it. The whole run is in tests/e2e.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,7 +20,8 @@ namespace {
 
 constexpr char kPageCaption[] = "QOR Brackenfield 4400 Series Software Uninstaller";
 constexpr char kWarning[] = "QOR Brackenfield Un-Install Warning";
-constexpr char kAllThree[] = "PCL Printer Driver\nPostScript Printer Driver\nPrint Monitor Software";
+constexpr char kAllThree[] =
+    "PCL Printer Driver\nPostScript Printer Driver\nPrint Monitor Software";
 constexpr char kRemoveByHand[] =
     "You should manually remove the remained files from the installed directory.";
 constexpr COLORREF kGrey = RGB(192, 192, 192);
@@ -111,8 +110,8 @@ void ExpectPicture(HWND page, const std::string& name)
     ASSERT_TRUE(found);
     const auto* dib = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
     const auto* h = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-    ASSERT_TRUE(h->biSize == 40 && h->biWidth == 120 && h->biHeight == 225 &&
-                h->biBitCount == 8 && h->biClrUsed == 0 && h->biCompression == static_cast<DWORD>(BI_RGB));
+    ASSERT_TRUE(h->biSize == 40 && h->biWidth == 120 && h->biHeight == 225 && h->biBitCount == 8 &&
+                h->biClrUsed == 0 && h->biCompression == static_cast<DWORD>(BI_RGB));
     RECT r;
     GetWindowRect(GetDlgItem(page, IDC_PAGE_BITMAP), &r);
     shots::Shot shot = shots::Capture(r);
@@ -201,8 +200,8 @@ struct DialogRow {
 
 const DialogRow kDialogs[] = {
     {"welcome", IDD_WELCOME, ContinueDlgProc, kPageCaption, WS_CAPTION | WS_SYSMENU, {200, 160},
-     {{1, "Button", "&Next >", true},
-      {9, "Button", "&Cancel", true}, {12, "Button", "< &Back", false}, {1300, "Static", "", true},
+     {{1, "Button", "&Next >", true}, {9, "Button", "&Cancel", true},
+      {12, "Button", "< &Back", false}, {1300, "Static", "", true},
       {-1, "Static", "Welcome to the Brackenfield 4400 Series Software Uninstaller", true},
       {-1, "Static", "This Uninstaller will remove the Brackenfield 4400 Series Software from "
                      "the Windows System.", true},
@@ -212,8 +211,8 @@ const DialogRow kDialogs[] = {
       {1000, "Button", "", false}}},
     {"completion", IDD_COMPLETE, CompleteDlgProc, kPageCaption, WS_CAPTION | WS_SYSMENU,
      {200, 160},
-     {{1, "Button", "&Finish >", true},
-      {9, "Button", "Cancel", false}, {12, "Button", "< &Back", false}, {1300, "Static", "", true},
+     {{1, "Button", "&Finish >", true}, {9, "Button", "Cancel", false},
+      {12, "Button", "< &Back", false}, {1300, "Static", "", true},
       {-1, "Static", "Uninstallation Complete!", true},
       {-1, "Static", "The following items were uninstalled from your hard disk:", true},
       {1001, "Static", kAllThree, true},
@@ -264,11 +263,9 @@ TEST_F(Wizard, DialogsControlsCentringAndColours)
                 EXPECT_TRUE(SendMessageA(c, STM_GETICON, 0, 0)) << where << ": icon not loaded";
             }
         }
-        if (d.empty.x < 0) {
-            DestroyWindow(dialog);
-            continue;
-        }
         for (int numColors : {-1, 2}) {
+            if (d.empty.x < 0)
+                break;
             g_numColors = numColors;
             std::string name = d.name + std::string(" NUMCOLORS ") + std::to_string(numColors);
             RedrawWindow(dialog, nullptr, nullptr,
@@ -297,7 +294,8 @@ TEST_F(Wizard, ProgressDialog)
         UpdateWindow(dialog);
         Pump(nullptr, 200);
         RECT r = shots::ScreenClientRect(bar);
-        return std::make_pair(ScreenPixel(r.left + 2, r.top + 2), ScreenPixel(r.right - 3, r.top + 2));
+        return std::make_pair(ScreenPixel(r.left + 2, r.top + 2),
+                              ScreenPixel(r.right - 3, r.top + 2));
     };
     constexpr COLORREF kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
     // What a finished phase leaves behind.
@@ -324,8 +322,7 @@ TEST_F(Wizard, PageKeys)
         const char* name;
         UINT handedOver;  // 0: the page stays
     } rows[] = {
-        {IDD_WELCOME, Key::Escape, "welcome Escape", 0},
-        {IDD_WELCOME, Key::AltF4, "welcome Alt+F4", 0},
+        {IDD_WELCOME, Key::Escape, "welcome Escape", 0},  // Alt+F4: see Program
         {IDD_WELCOME, Key::Close, "welcome Close", 0},
         {IDD_WELCOME, Key::Enter, "welcome Enter", kStartUninstall},
         {IDD_COMPLETE, Key::Enter, "completion Enter", kFinish},
