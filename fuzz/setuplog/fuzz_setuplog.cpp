@@ -3,10 +3,10 @@
 // the queries document. Any read or write past a buffer, any table text
 // without its terminator and any count above its capacity is a finding.
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "../support/fuzz_text.h"
 #include "setuplog/tables.h"
 #include "shell/config.h"
 
@@ -36,16 +36,14 @@ int WidthOf(unsigned long op)
 
 void CheckText(const char* field, size_t width)
 {
-    if (!std::memchr(field, '\0', width))
-        std::abort();
+    Check(std::memchr(field, '\0', width) != nullptr);
 }
 
 void CheckTables()
 {
     const LogHeader& h = g_logHeader;
-    if (h.DiskCount > kMaxDisks || h.DirCount > kMaxDirs || h.FileCount > kMaxFiles ||
-        h.PMItemCount > kMaxPMItems)
-        std::abort();
+    Check(h.DiskCount <= kMaxDisks && h.DirCount <= kMaxDirs && h.FileCount <= kMaxFiles &&
+          h.PMItemCount <= kMaxPMItems);
     CheckText(h.AppName, sizeof h.AppName);
     CheckText(h.DefDir, sizeof h.DefDir);
     CheckText(h.PMGroupPart1, sizeof h.PMGroupPart1);
@@ -54,8 +52,7 @@ void CheckTables()
         const FileEntry& f = g_fileTable[i];
         CheckText(f.FileName, sizeof f.FileName);
         CheckText(f.AltName, sizeof f.AltName);
-        if (f.Flag != 0 && f.Flag != 1)
-            std::abort();
+        Check(f.Flag == 0 || f.Flag == 1);
     }
 }
 

@@ -2,8 +2,8 @@
 // holds, an accepted layout must lie wholly inside it.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
+#include "../support/fuzz_text.h"
 #include "wizard/rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -11,10 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     DibLayout layout;
     if (!ParseDibLayout(data, size, &layout))
         return 0;
-    if (layout.bitsOffset > size || layout.bitsSize > size - layout.bitsOffset)
-        std::abort();
-    if (layout.headerSize + 4u * static_cast<size_t>(layout.colours) != layout.bitsOffset)
-        std::abort();
+    Check(layout.bitsOffset <= size && layout.bitsSize <= size - layout.bitsOffset);
+    Check(layout.headerSize + 4u * static_cast<size_t>(layout.colours) == layout.bitsOffset);
     // Touch the first and last byte the GDI call would read.
     volatile uint8_t sink = data[layout.bitsOffset];
     sink = data[layout.bitsOffset + layout.bitsSize - 1];
