@@ -26,9 +26,10 @@
 //   <class> WM_DESTROY
 //   <class> gone                  (the window is being destroyed)
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <cstring>
+
+#include "support/double_support.h"
 
 namespace {
 
@@ -55,24 +56,6 @@ Component g_components[] = {
 
 char g_log[MAX_PATH];
 int g_open;
-
-void Logf(const char* format, ...)
-{
-    char line[300];
-    va_list args;
-    va_start(args, format);
-    wvnsprintfA(line, sizeof line, format, args);
-    va_end(args);
-    HANDLE f = CreateFileA(g_log, FILE_APPEND_DATA,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    WriteFile(f, line, lstrlenA(line), &written, nullptr);
-    WriteFile(f, "\r\n", 2, &written, nullptr);
-    CloseHandle(f);
-}
 
 Component* Of(HWND window)
 {
@@ -116,12 +99,12 @@ LRESULT CALLBACK ComponentProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case WM_CLOSE:
-        Logf("%s WM_CLOSE", c->className);
+        AppendLogf(g_log, "%s WM_CLOSE", c->className);
         OnRequest(c);
         return 0;
     case kShutdownRequest:
-        Logf("%s 8735 %u %ld", c->className, static_cast<unsigned>(wParam),
-             static_cast<long>(lParam));
+        AppendLogf(g_log, "%s 8735 %u %ld", c->className, static_cast<unsigned>(wParam),
+                   static_cast<long>(lParam));
         OnRequest(c);
         return 0;
     case WM_TIMER:
@@ -134,9 +117,9 @@ LRESULT CALLBACK ComponentProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         // Logged while the window can still be found: whoever waits for it
         // to go sees this line first.
         if (c->closing)
-            Logf("%s gone", c->className);
+            AppendLogf(g_log, "%s gone", c->className);
         else {
-            Logf("%s WM_DESTROY", c->className);
+            AppendLogf(g_log, "%s WM_DESTROY", c->className);
             OnRequest(c);
         }
         return 0;
@@ -148,26 +131,6 @@ LRESULT CALLBACK ComponentProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-const char* NextArgument(const char* p, char* out, int size)
-{
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    if (!*p)
-        return nullptr;
-    int n = 0;
-    bool quoted = false;
-    for (; *p && (quoted || (*p != ' ' && *p != '\t')); ++p) {
-        if (*p == '"') {
-            quoted = !quoted;
-            continue;
-        }
-        if (n < size - 1)
-            out[n++] = *p;
-    }
-    out[n] = '\0';
-    return p;
 }
 
 bool ParseBehaviour(const char* word, Behaviour* out)

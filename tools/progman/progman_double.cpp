@@ -40,6 +40,8 @@
 
 #include <cstring>
 
+#include "support/double_support.h"
+
 namespace {
 
 constexpr char kClass[] = "PROGMAN";
@@ -59,31 +61,6 @@ struct Options {
 char g_groups[kMaxGroups][kNameSize];
 int g_groupCount;
 HWND g_main, g_second, g_list;
-
-void AppendLog(const char* line)
-{
-    if (!g_options.log[0])
-        return;
-    HANDLE f = CreateFileA(g_options.log, FILE_APPEND_DATA,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    WriteFile(f, line, lstrlenA(line), &written, nullptr);
-    WriteFile(f, "\r\n", 2, &written, nullptr);
-    CloseHandle(f);
-}
-
-void Logf(const char* format, ...)
-{
-    char line[1200];
-    va_list args;
-    va_start(args, format);
-    wvnsprintfA(line, sizeof line, format, args);
-    va_end(args);
-    AppendLog(line);
-}
 
 void SaveGroups()
 {
@@ -240,7 +217,7 @@ void OnInitiate(HWND client, LPARAM lParam)
     AtomName(LOWORD(lParam), app, sizeof app);
     AtomName(HIWORD(lParam), topic, sizeof topic);
     bool accept = !g_options.deaf && Matches(LOWORD(lParam)) && Matches(HIWORD(lParam));
-    Logf("INITIATE %s %s %s", app, topic, accept ? "ACCEPTED" : "IGNORED");
+    AppendLogf(g_options.log, "INITIATE %s %s %s", app, topic, accept ? "ACCEPTED" : "IGNORED");
     if (!accept)
         return;
     Acknowledge(g_main, client);
@@ -277,19 +254,19 @@ void OnExecute(HWND client, LPARAM lParam)
     ReadCommands(commands, text, sizeof text);
     const char* enabled = IsWindowEnabled(g_main) ? "ENABLED" : "DISABLED";
     if (g_options.silent) {
-        Logf("EXECUTE %s %s SILENT", text, enabled);
+        AppendLogf(g_options.log, "EXECUTE %s %s SILENT", text, enabled);
         return;
     }
     bool ok = !g_options.refuse && RunCommands(text);
     SaveGroups();
-    Logf("EXECUTE %s %s %s", text, enabled, ok ? "ACK" : "NACK");
+    AppendLogf(g_options.log, "EXECUTE %s %s %s", text, enabled, ok ? "ACK" : "NACK");
     PostAck(g_main, client, ok ? 0x8000 : 0, commands);
 }
 
 void OnTerminate(HWND server, HWND client, const char* prefix)
 {
     bool answer = !g_options.noTerminate;
-    Logf("%sTERMINATE %s", prefix, answer ? "ANSWERED" : "UNANSWERED");
+    AppendLogf(g_options.log, "%sTERMINATE %s", prefix, answer ? "ANSWERED" : "UNANSWERED");
     if (answer)
         PostMessageA(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(server), 0);
 }
@@ -328,7 +305,7 @@ LRESULT CALLBACK SecondProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DDE_EXECUTE: {
         char text[1024];
         ReadCommands(reinterpret_cast<HGLOBAL>(lParam), text, sizeof text);
-        Logf("SECOND EXECUTE %s", text);
+        AppendLogf(g_options.log, "SECOND EXECUTE %s", text);
         PostAck(window, reinterpret_cast<HWND>(wParam), 0, reinterpret_cast<HGLOBAL>(lParam));
         return 0;
     }
@@ -338,27 +315,6 @@ LRESULT CALLBACK SecondProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
-}
-
-// Next argument of the command line: a quoted string or a run of non-blanks.
-const char* NextArgument(const char* p, char* out, int size)
-{
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    if (!*p)
-        return nullptr;
-    int n = 0;
-    bool quoted = false;
-    for (; *p && (quoted || (*p != ' ' && *p != '\t')); ++p) {
-        if (*p == '"') {
-            quoted = !quoted;
-            continue;
-        }
-        if (n < size - 1)
-            out[n++] = *p;
-    }
-    out[n] = '\0';
-    return p;
 }
 
 void ParseCommandLine()
@@ -426,7 +382,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     SaveGroups();
     ShowWindow(g_main, show);
     UpdateWindow(g_main);
-    AppendLog("READY");
+    AppendLog(g_options.log, "READY");
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
