@@ -23,11 +23,23 @@ int Slot(HWND gauge, int slot)
     return static_cast<int>(GetWindowLongPtrA(gauge, slot));
 }
 
+GaugeReading Reading(HWND gauge)
+{
+    RECT client;
+    GetClientRect(gauge, &client);
+    return ReadGauge(Slot(gauge, kRangeSlot), Slot(gauge, kPositionSlot), client.right);
+}
+
 void SetSlot(HWND gauge, int slot, WPARAM value)
 {
+    GaugeReading before = Reading(gauge);
     // wParam carries a signed 32-bit count: 0xFFFFFFFE is -2, not 4 billion.
     SetWindowLongPtrA(gauge, slot, static_cast<LONG>(value));
-    InvalidateRect(gauge, nullptr, FALSE);
+    // Only what shows is painted again: a phase of many files sends far more
+    // positions than the bar has pixels or the figure has steps.
+    GaugeReading after = Reading(gauge);
+    if (after.filled != before.filled || after.percent != before.percent)
+        InvalidateRect(gauge, nullptr, FALSE);
 }
 
 void Paint(HWND gauge)
@@ -47,8 +59,7 @@ void Paint(HWND gauge)
     COLORREF bar = GetTextColor(dc);
     COLORREF rest = GetBkColor(dc);
 
-    GaugeReading reading = ReadGauge(Slot(gauge, kRangeSlot), Slot(gauge, kPositionSlot),
-                                     client.right);
+    GaugeReading reading = Reading(gauge);
     char text[8];
     int length = snprintf(text, sizeof text, "%d%%", reading.percent);
     if (length < 0 || length >= static_cast<int>(sizeof text))
