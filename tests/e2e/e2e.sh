@@ -33,6 +33,9 @@ check() { # check DESCRIPTION COMMAND...
 }
 w() { wine "$@" </dev/null 2>/dev/null; }
 win_path() { echo "Z:${1//\//\\}"; }
+# win_file NAME: a file of the Windows directory by its name in any case, as
+# Windows finds it (the letter case on disk depends on who wrote it last).
+win_file() { find "$WIN" -maxdepth 1 -iname "$1" -print -quit; }
 
 finish() {
   wineserver -k 2>/dev/null || true

@@ -46,24 +46,24 @@ check "GAUGE321.DLL gone" test ! -e "$PKG/GAUGE321.DLL"
 diff <(cut -f1 "$WORK/before.files") <(cut -f1 "$WORK/after.files") |
   sed -n 's/^\([<>]\) /\1 /p' >"$WORK/files.diff" || true
 unexpected=$(grep -v -E '^< \./(QOR4400/|windows/(Q44|QOR4400|VORN)|windows/vorn\.ini$)' "$WORK/files.diff" |
-  grep -v -E '^> \./windows/(SYSTEM|WIN)\.000$' || true)
+  grep -v -i -E '^> \./windows/(SYSTEM|WIN)\.000$' || true)
 [ -z "$unexpected" ] && pass "no other file added or removed" || fail "files added or removed: $unexpected"
 changed=$(LC_ALL=C join -t "$(printf '\t')" "$WORK/before.files" "$WORK/after.files" |
-  awk -F '\t' '$2 != $3 {print $1}' | tr '\n' ' ')
+  awk -F '\t' '$2 != $3 {print tolower($1)}' | sort | tr '\n' ' ')
 [ "$changed" = "./windows/system.ini ./windows/win.ini " ] && pass "only SYSTEM.INI and WIN.INI changed" ||
   fail "files changed: $changed"
 check "no temporary work file left" test -z "$(find "$WIN" -maxdepth 1 -iname '*.tmp' -newer "$WORK/before.files")"
 
 # SYSTEM.INI: the package's [386Enh] entries gone, vpd.386 active, the rest
 # byte for byte.
-sys_expected=$(tr -d '\r' <"$WORK/payload/../prefix/drive_c/windows/SYSTEM.000" |
+sys_expected=$(tr -d '\r' <"$(win_file SYSTEM.000)" |
   grep -v -E '^(device=.*VORNVMI\.386|VornLPT=LPT1)$' | sed 's/^;device=vpd\.386$/device=vpd.386/')
-[ "$sys_expected" = "$(tr -d '\r' <"$WIN/system.ini")" ] && pass "SYSTEM.INI holds exactly the user's entries" ||
+[ "$sys_expected" = "$(tr -d '\r' <"$(win_file system.ini)")" ] && pass "SYSTEM.INI holds exactly the user's entries" ||
   fail "SYSTEM.INI differs from the expected text"
-check "SYSTEM.000 holds the old SYSTEM.INI" grep -q VORNVMI "$WIN/SYSTEM.000"
+check "SYSTEM.000 holds the old SYSTEM.INI" grep -q VORNVMI "$(win_file SYSTEM.000)"
 
 # WIN.INI: the package's sections and entries gone, the user's kept.
-winini=$(tr -d '\r' <"$WIN/win.ini")
+winini=$(tr -d '\r' <"$(win_file win.ini)")
 for gone in '[QOR Brackenfield 4400,LPT1:]' '[QOR Brackenfield Model 2890 GDI,LPT1:]' \
             '[QOR 4400 Brackenfield PS2,LPT1:]' '[QOR 4400 Brackenfield PS2,LPT1: Fonts]' \
             'QOR.PCL=' 'QOR.GDI=' 'QOR.PS=' 'QOR Brackenfield 4400=' 'QOR 4400 Brackenfield PS2='; do
@@ -73,9 +73,9 @@ for kept in '[Mail]' 'MAPI=1' 'Office Printer=PSCRIPT,LPT2:' '[Office Printer,LP
             'SystemStart=chimes.wav,Windows Start' 'softfonts=0'; do
   grep -qF -- "$kept" <<<"$winini" && pass "WIN.INI kept $kept" || fail "WIN.INI lost the user's $kept"
 done
-[ "$(ini_value "$WIN/win.ini" PSCRIPT 'External Printers')" = 2 ] && pass "External Printers 3 became 2" ||
-  fail "External Printers: $(ini_value "$WIN/win.ini" PSCRIPT 'External Printers')"
-check "WIN.000 holds the old WIN.INI" grep -q 'QOR Brackenfield 4400,LPT1:' "$WIN/WIN.000"
+counter=$(ini_value "$(win_file win.ini)" PSCRIPT 'External Printers')
+[ "$counter" = 2 ] && pass "External Printers 3 became 2" || fail "External Printers: $counter"
+check "WIN.000 holds the old WIN.INI" grep -q 'QOR Brackenfield 4400,LPT1:' "$(win_file WIN.000)"
 
 # [windows] lives in the registry here.
 winkey='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
