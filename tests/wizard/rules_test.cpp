@@ -108,14 +108,14 @@ TEST(ParseDibLayout, Table)
          40, 360 * 225, true},
         {"top-down", With([](Dib& d) { d.height = -5; }), true, 256, 1064, 600, false},
         {"larger header", With([](Dib& d) { d.headerSize = 124; }), true, 256, 1148, 27000, true},
-        {"last pixel byte missing", With([](Dib& d) { d.cut = 1; }), false},
-        {"old 12-byte header", With([](Dib& d) { d.headerSize = 12; }), false},
-        {"run-length encoded", With([](Dib& d) { d.compression = 1; }), false},
-        {"7 bits per pixel", With([](Dib& d) { d.bitCount = 7; }), false},
-        {"two planes", With([](Dib& d) { d.planes = 2; }), false},
-        {"no width", With([](Dib& d) { d.width = 0; }), false},
-        {"huge width", With([](Dib& d) { d.width = INT32_MAX; }), false},
-        {"lowest height", With([](Dib& d) { d.height = INT32_MIN; }), false},
+        {"last pixel byte missing", With([](Dib& d) { d.cut = 1; }), false, 0, 0, 0, false},
+        {"old 12-byte header", With([](Dib& d) { d.headerSize = 12; }), false, 0, 0, 0, false},
+        {"run-length encoded", With([](Dib& d) { d.compression = 1; }), false, 0, 0, 0, false},
+        {"7 bits per pixel", With([](Dib& d) { d.bitCount = 7; }), false, 0, 0, 0, false},
+        {"two planes", With([](Dib& d) { d.planes = 2; }), false, 0, 0, 0, false},
+        {"no width", With([](Dib& d) { d.width = 0; }), false, 0, 0, 0, false},
+        {"huge width", With([](Dib& d) { d.width = INT32_MAX; }), false, 0, 0, 0, false},
+        {"lowest height", With([](Dib& d) { d.height = INT32_MIN; }), false, 0, 0, 0, false},
     };
     for (const auto& row : rows) {
         std::vector<unsigned char> data = Make(row.dib);
