@@ -5,6 +5,8 @@
 //   pagedriver.exe gone STAGE [TIMEOUT_MS]    exit 0 once STAGE has gone
 //   pagedriver.exe click STAGE ID             press button ID of STAGE
 //   pagedriver.exe text STAGE ID              print the text of control ID
+//   pagedriver.exe close STAGE                send STAGE the close command, as
+//                                             Alt+F4 would
 //
 // Stages: backdrop (the main window), welcome (page 651), progress (dialog
 // 500), complete (page 921), prompt (dialog 200), notice (a message box of the
@@ -102,6 +104,10 @@ int main(int argc, char** argv)
     if (std::strcmp(action, "wait") == 0 || std::strcmp(action, "gone") == 0) {
         DWORD timeout = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000;
         return WaitStage(stage, timeout, std::strcmp(action, "wait") == 0) ? 0 : 1;
+    }
+    if (std::strcmp(action, "close") == 0) {
+        HWND w = WaitStage(stage, 30000, true);
+        return w && PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
     }
     if (argc < 4)
         return 2;
