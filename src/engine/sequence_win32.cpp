@@ -61,9 +61,9 @@ static int LoadSetupLog()
         return Fail(IDS_LOG_NOT_LOADABLE, g_config.ErrorCaption, logPath, kProductWord);
     }
     switch (SetupLogQuery(kLoadLog, 0, logPath)) {
-    case 0:
+    case kLogLoaded:
         return 1;
-    case 1:
+    case kLogNoMemory:
         return Fail(IDS_NO_MEMORY, g_config.ErrorCaption);
     default:
         return Fail(IDS_LOG_NOT_LOADABLE, g_config.ErrorCaption, logPath, kProductWord);
