@@ -34,6 +34,7 @@
 #define IDC_RULE                  1300
 #define IDC_PAGE_BITMAP           1000
 #define IDC_REMOVED_LIST          1001
+#define IDC_REMOVED_SETTINGS      1002
 
 // Controls of the progress dialog (dialog 500)
 #define IDC_GAUGE                 100

@@ -21,12 +21,22 @@ constexpr int kPartnerSlot = 0;        // window extra data: the server window, 
 constexpr UINT kPositiveAck = 0x8000;  // fAck, bit 15 of the DDE status word
 constexpr DWORD kPollInterval = 50;
 
+// How long one window may take over an initiation: it answers inside the
+// call, so a hung window would otherwise hold us forever.
+constexpr DWORD kInitiateTimeout = 5000;
+// The same for every window of a broadcast, hung ones skipped at once.
+constexpr DWORD kBroadcastTimeout = 2000;
+// How long a window may take to show that it is not hung.
+constexpr DWORD kAliveTimeout = 1000;
+
 HINSTANCE s_instance;
 HWND s_progman;  // Program Manager's window, as last looked up
 // True while an initiation is being sent. The acknowledgements that come
 // back during it carry application and topic atoms; every later one carries
 // a packed lParam.
 bool s_initiating;
+// The Program Manager this deletion started itself, when nobody answered.
+DWORD s_startedProcess;
 
 HWND Partner(HWND window)
 {
@@ -56,7 +66,6 @@ bool TimedOut(DWORD start, DWORD timeout)
 }
 
 // A server that accepts answers with WM_DDE_ACK to `window` during the call.
-// A time limit, because a hung window would otherwise hold us forever.
 void Initiate(HWND window, HWND server, LPARAM names)
 {
     if (!server)
@@ -64,12 +73,24 @@ void Initiate(HWND window, HWND server, LPARAM names)
     s_initiating = true;
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(server, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(window), names,
-                        SMTO_NORMAL, kDdeAckTimeout, &ignored);
+                        SMTO_ABORTIFHUNG, kInitiateTimeout, &ignored);
     s_initiating = false;
 }
 
-// A freshly started Program Manager makes its window some time after WinExec
-// returns; the repeated initiation must go to that window.
+// On NT and on Wine, Program Manager's service is the shell's, run through
+// the DDE management library: no window of class "PROGMAN" answers, and the
+// service takes an initiation only when it goes to every top-level window.
+void Broadcast(HWND window, LPARAM names)
+{
+    s_initiating = true;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(window), names,
+                        SMTO_ABORTIFHUNG, kBroadcastTimeout, &ignored);
+    s_initiating = false;
+}
+
+// A freshly started Program Manager makes its window some time after it has
+// been started; the repeated initiation must go to that window.
 HWND WaitForProgmanWindow()
 {
     DWORD start = GetTickCount();
@@ -81,6 +102,27 @@ HWND WaitForProgmanWindow()
     }
 }
 
+// Starts the program that the application atom names, as WinExec would (the
+// same search, SW_RESTORE), keeping its process id so that its windows can be
+// found again. False when it could not be started.
+bool StartProgram(const char* name)
+{
+    char commandLine[100];
+    lstrcpynA(commandLine, name, sizeof commandLine);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_RESTORE;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    s_startedProcess = process.dwProcessId;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
 LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
 {
     LRESULT created = DefWindowProcA(window, WM_NCCREATE, wParam, lParam);
@@ -88,6 +130,8 @@ LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
         return 0;
     LPARAM names = reinterpret_cast<LPARAM>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     Initiate(window, s_progman, names);
+    if (!Partner(window))
+        Broadcast(window, names);
     if (Partner(window))
         return created;
 
@@ -97,10 +141,12 @@ LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
     char program[100];
     if (GlobalGetAtomNameA(LOWORD(names), program, sizeof program) == 0)
         return created;
-    if (WinExec(program, SW_RESTORE) <= 31)
+    if (!StartProgram(program))
         return created;
     s_progman = WaitForProgmanWindow();
     Initiate(window, s_progman, names);
+    if (!Partner(window))
+        Broadcast(window, names);
     return created;
 }
 
@@ -151,10 +197,14 @@ LRESULT OnTerminate(HWND window, WPARAM sender)
 LRESULT OnAck(HWND window, WPARAM sender, LPARAM lParam)
 {
     if (s_initiating) {
-        // The first server to answer is the partner; later ones are ignored.
-        // The atoms that come with the answer are the receiver's to delete.
+        // The first server to answer is the partner; a conversation that a
+        // later one opened is closed at once. The atoms that come with the
+        // answer are the receiver's to delete.
+        HWND server = reinterpret_cast<HWND>(sender);
         if (!Partner(window))
-            SetPartner(window, reinterpret_cast<HWND>(sender));
+            SetPartner(window, server);
+        else if (server != Partner(window))
+            PostMessageA(server, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
         if (LOWORD(lParam))
             GlobalDeleteAtom(LOWORD(lParam));
         if (HIWORD(lParam))
@@ -256,8 +306,30 @@ bool RegisterDDEClientClass(HINSTANCE instance)
     return true;
 }
 
+namespace {
+
+// Whether `window` takes messages at all: ShowWindow and EnableWindow wait
+// for its thread, which may be hung.
+bool Answers(HWND window)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAliveTimeout, &ignored) != 0;
+}
+
+BOOL CALLBACK CloseStartedWindow(HWND window, LPARAM)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == s_startedProcess)
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+}  // namespace
+
 int DeleteProgmanGroup()
 {
+    s_startedProcess = 0;
     ATOM application = GlobalAddAtomA(kServiceName);
     ATOM topic = GlobalAddAtomA(kServiceName);
     HWND client = nullptr;
@@ -275,13 +347,17 @@ int DeleteProgmanGroup()
     if (!client)
         return 0;
 
-    // The user must not work in Program Manager while the command runs.
+    // The user must not work in Program Manager while the command runs; a
+    // Program Manager that does not answer is left alone, as it is.
     HWND progman = FindWindowA(kProgmanClass, nullptr);
     s_progman = progman;
-    if (progman) {
+    bool disabled = false;
+    if (progman && Answers(progman)) {
         ShowWindow(progman, SW_SHOWNOACTIVATE);
         EnableWindow(progman, FALSE);
+        disabled = true;
     }
+    HWND partner = Partner(client);
 
     int result = 0;
     char command[64];
@@ -299,7 +375,15 @@ int DeleteProgmanGroup()
     }
 
     DestroyWindow(client);
-    if (progman)
+    if (disabled)
         EnableWindow(progman, TRUE);
+    // A Program Manager started here for nothing, the group having gone
+    // through another server, is not left on the user's screen.
+    if (s_startedProcess && result) {
+        DWORD partnerProcess = 0;
+        GetWindowThreadProcessId(partner, &partnerProcess);
+        if (partnerProcess != s_startedProcess)
+            EnumWindows(CloseStartedWindow, 0);
+    }
     return result;
 }

@@ -19,52 +19,79 @@ constexpr char kStatusBoxClass[] = "PRINTERSTATUSBOX";
 constexpr char kPanelClass[] = "PanelClass";
 constexpr char kFontMonitorClass[] = "Font Monitor";
 
+// How long one component may take to close once asked. A component that
+// hangs, or asks its user something and waits, must not hold the uninstall
+// for ever: after this the removal carries on, as for a file in use.
+constexpr DWORD kComponentTimeout = 30000;
+// The waits poll this often and sleep in between.
+constexpr DWORD kPollInterval = 50;
+
 HWND FindComponent(const char* className)
 {
     return FindWindowA(className, nullptr);
 }
 
-// Polls until no window of the class is left, keeping our own windows
-// painted. Starts from the window found just before: nothing found, no wait.
-void WaitUntilGone(HWND found, const char* className)
+DWORD Elapsed(DWORD start)
 {
-    while (found) {
+    // Unsigned difference: the tick counter's wrap-around does no harm.
+    return GetTickCount() - start;
+}
+
+// Polls, from `start` on, until no window of the class is left or the
+// component's time is up, keeping our own windows painted. Starts from the
+// window found just before: nothing found, no wait.
+void WaitUntilGone(HWND found, const char* className, DWORD start)
+{
+    while (found && Elapsed(start) < kComponentTimeout) {
         DrainMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollInterval, QS_ALLINPUT);
         found = FindComponent(className);
     }
 }
 
-HWND SendShutdown(const char* className, LPARAM final)
+// Sends a request to a component's window and returns the window. The
+// answer comes inside the call, so it is bounded by the component's time.
+HWND Ask(const char* className, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND window = FindComponent(className);
-    if (window)
-        SendMessageA(window, kShutdownRequest, kShutdownCode, final);
+    if (window) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kComponentTimeout,
+                            &ignored);
+    }
     return window;
+}
+
+HWND SendShutdown(const char* className, LPARAM final)
+{
+    return Ask(className, kShutdownRequest, kShutdownCode, final);
 }
 
 }  // namespace
 
 void CloseRunningComponents()
 {
-    HWND window = FindComponent(kMonitorClass);
-    if (window)
-        SendMessageA(window, WM_CLOSE, 0, 0);
-    WaitUntilGone(window, kMonitorClass);
+    DWORD start = GetTickCount();
+    WaitUntilGone(Ask(kMonitorClass, WM_CLOSE, 0, 0), kMonitorClass, start);
 
     // The PCL program is told first with 1 and not waited for; the spooler
     // goes next, and only then is the PCL program told to end for good.
     SendShutdown(kPclClass, 1);
 
-    WaitUntilGone(SendShutdown(kSpoolerClass, 0), kSpoolerClass);
-    WaitUntilGone(SendShutdown(kPclClass, 0), kPclClass);
+    start = GetTickCount();
+    WaitUntilGone(SendShutdown(kSpoolerClass, 0), kSpoolerClass, start);
+    start = GetTickCount();
+    WaitUntilGone(SendShutdown(kPclClass, 0), kPclClass, start);
 
     // The status box ends on a posted WM_DESTROY; it is its own protocol.
-    window = FindComponent(kStatusBoxClass);
+    start = GetTickCount();
+    HWND window = FindComponent(kStatusBoxClass);
     if (window)
         PostMessageA(window, WM_DESTROY, 0, 0);
-    WaitUntilGone(window, kStatusBoxClass);
+    WaitUntilGone(window, kStatusBoxClass, start);
 
-    WaitUntilGone(SendShutdown(kPanelClass, 0), kPanelClass);
+    start = GetTickCount();
+    WaitUntilGone(SendShutdown(kPanelClass, 0), kPanelClass, start);
 
     // Holds no file that the removal needs: told, not waited for.
     SendShutdown(kFontMonitorClass, 0);

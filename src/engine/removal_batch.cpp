@@ -155,11 +155,12 @@ long FindLine(ReadByteFn read, void* context, const char* text, LineMatch match,
     long start = 0;           // offset of the line's first byte
 
     auto matches = [&]() {
-        if (length < n || (match == LineMatch::Whole && length != n))
+        bool whole = match != LineMatch::Prefix;
+        if (length < n || (whole && length != n))
             return false;
         // LF bytes inside the line would put its start elsewhere than
         // `offset - length`; a whole-line match must be exact.
-        if (match == LineMatch::Whole && offset - start != static_cast<long>(n))
+        if (whole && offset - start != static_cast<long>(n))
             return false;
         char head[kLineSearchSize];
         std::memcpy(head, line, n);
@@ -168,19 +169,35 @@ long FindLine(ReadByteFn read, void* context, const char* text, LineMatch match,
             return false;
         return CompareNoCase(head, text) == 0;
     };
+    // The last line with anything on it, for WholeLast: its end when it
+    // matched, else -1.
+    long lastEnd = -1;
+    long lastStart = -1;
+    auto lineEnds = [&]() {
+        if (match != LineMatch::WholeLast)
+            return matches();
+        if (length > 0) {
+            bool matched = matches();
+            lastEnd = matched ? offset : -1;
+            lastStart = matched ? start : -1;
+        }
+        return false;
+    };
 
     for (;;) {
         int c = read(context);
         if (c == kReadError)
             return -1;
         if (c == kEndOfInput) {
-            if (!matches())
-                return -1;
-            *lineStart = start;
-            return offset;
+            if (lineEnds()) {
+                *lineStart = start;
+                return offset;
+            }
+            *lineStart = lastStart;
+            return lastEnd;
         }
         if (c == '\r') {
-            if (matches()) {
+            if (lineEnds()) {
                 *lineStart = start;
                 return offset;
             }

@@ -49,14 +49,16 @@ constexpr int kReadError = -2;
 using ReadByteFn = int (*)(void* context);
 
 enum class LineMatch {
-    Prefix,  // the line begins with the text
-    Whole,   // the line is the text
+    Prefix,     // the first line that begins with the text
+    Whole,      // the first line that is the text
+    WholeLast,  // the last line, when it is the text (empty lines after it
+                // do not count)
 };
 
-// Searches the bytes that `read` delivers for the first line that matches
-// `text`, ignoring case. Only CR ends a line; LF bytes are counted but not
-// part of any line. Returns the offset of the line's end (its CR, or the end
-// of the input), or -1 when none matches or a read fails. *lineStart gets
-// the offset of the line's first byte.
+// Searches the bytes that `read` delivers for a line that matches `text`,
+// ignoring case. Only CR ends a line; LF bytes are counted but not part of
+// any line. Returns the offset of the line's end (its CR, or the end of the
+// input), or -1 when none matches or a read fails. *lineStart gets the
+// offset of the line's first byte.
 long FindLine(ReadByteFn read, void* context, const char* text, LineMatch match,
               long* lineStart);

@@ -123,12 +123,17 @@ void WriteDeferredDeletionBatch()
 
     // A block of an earlier run ends in the own last line; the new block
     // starts where that line starts, so that line is replaced and the file
-    // still ends in it. Only the exact line counts: a longer line that
-    // merely begins with it is the user's.
+    // still ends in it. Only the exact line counts, and only as the file's
+    // last line: a longer line that merely begins with it is the user's, and
+    // lines after it were added since, by somebody else. Such a batch is
+    // wrapped as a whole, like any batch of the user's.
     long start;
-    if (FindLine(ReadOneByte, &file, paths.ownLastLine, LineMatch::Whole, &start) >= 0) {
-        if (_llseek(file, start, FILE_BEGIN) != HFILE_ERROR)
+    if (FindLine(ReadOneByte, &file, paths.ownLastLine, LineMatch::WholeLast, &start) >= 0) {
+        // Only line ends follow the line; they go with it.
+        if (_llseek(file, start, FILE_BEGIN) != HFILE_ERROR) {
             WriteBlock(file, block);
+            SetEndOfFile(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file)));
+        }
         _lclose(file);
         return;
     }

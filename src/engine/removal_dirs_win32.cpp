@@ -31,7 +31,7 @@ int RemoveInstallDirectories(HWND progress)
         SetupLogQuery(kGetDirName, static_cast<unsigned long>(i), name);
         name[sizeof name - 1] = '\0';
         char path[kRemovalPathSize];
-        if (!BuildInstallSubdir(path, sizeof path, name))
+        if (!BuildInstallSubdir(path, sizeof path, name) || !IsPackageSubdirectory(path))
             continue;
         if (ShowsDirectoryPath(path))
             SetDlgItemTextA(progress, kItemLine, path);

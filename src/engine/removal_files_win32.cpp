@@ -18,17 +18,15 @@ bool IsDotEntry(const char* name)
 }
 
 // The log's second directory entry names a subdirectory whose files the
-// installer put there without listing them one by one.
+// installer put there without listing them one by one (the spool files).
 void EmptyRecordedSubdirectory()
 {
-    // With fewer than two entries the second slot holds nothing of this log.
-    if (SetupLogQuery(kGetDirCount, 0, nullptr) < 2)
-        return;
+    int dirCount = SetupLogQuery(kGetDirCount, 0, nullptr);
     char dirName[kDirNameWidth] = "";
     SetupLogQuery(kGetDirName, 1, dirName);
     dirName[sizeof dirName - 1] = '\0';
     char directory[kEmptyingPathSize];
-    if (BuildInstallSubdir(directory, sizeof directory, dirName))
+    if (BuildEmptiedSubdir(directory, sizeof directory, dirCount, dirName))
         DeleteFilesInDirectory(directory);
 }
 
@@ -79,8 +77,16 @@ int DeleteInstalledFiles(HWND progress)
         // in a guessed place.
         bool dirKnown = SetupLogQuery(kFindDir, static_cast<unsigned long>(dirId), nullptr) >= 0;
         char path[kRemovalPathSize];
-        if (DecideFile(name, dirName, dirKnown, path, sizeof path) == FileAction::Skip)
+        FileAction action = DecideFile(name, dirName, dirKnown, path, sizeof path);
+        if (action != FileAction::Delete) {
+            // A file that could not even be looked for is not removed: the
+            // completion page must not list it.
+            if (action == FileAction::Unreachable) {
+                if (int* flag = CompletionFlagFor(name))
+                    *flag = 0;
+            }
             continue;
+        }
         SetDlgItemTextA(progress, kItemLine, name);
         MoveGauge(progress, i);
         DrainMessages();

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "shell/config.h"
 #include "shell/nocase.h"
@@ -144,20 +145,165 @@ FileAction DecideFile(const char* fileName, const char* dirName, bool dirKnown, 
 {
     if (size > 0)
         path[0] = '\0';
+    if (IsSkippedFile(fileName))
+        return FileAction::Leave;
     if (!dirKnown || !IsSafeFileName(fileName))
-        return FileAction::Skip;
+        return FileAction::Unreachable;
     char destination[kRemovalPathSize];
     if (!BuildDestinationDir(destination, sizeof destination, dirName))
-        return FileAction::Skip;
-    if (IsSkippedFile(fileName))
-        return FileAction::Skip;
+        return FileAction::Unreachable;
     int n = std::snprintf(path, size, "%s\\%s", destination, fileName);
     if (n < 0 || static_cast<std::size_t>(n) >= size) {
         if (size > 0)
             path[0] = '\0';
-        return FileAction::Skip;
+        return FileAction::Unreachable;
     }
     return FileAction::Delete;
+}
+
+namespace {
+
+char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Length of the part of a canonical path that no ".." can take away: "C:",
+// "\\SERVER\SHARE", or nothing.
+std::size_t PrefixLength(const char* path)
+{
+    if (IsSeparator(path[0]) && IsSeparator(path[1])) {
+        std::size_t n = 2;
+        for (int part = 0; part < 2; ++part) {
+            while (path[n] != '\0' && !IsSeparator(path[n]))
+                ++n;
+            if (part == 0 && path[n] != '\0')
+                ++n;
+        }
+        return n;
+    }
+    if (((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+        path[1] == ':')
+        return 2;
+    return 0;
+}
+
+// The number of components after the prefix of a canonical path.
+int ComponentCount(const char* canonical)
+{
+    int count = 0;
+    for (const char* p = canonical + PrefixLength(canonical); *p; ++p)
+        if (*p == '\\')
+            ++count;
+    return count;
+}
+
+}  // namespace
+
+bool CanonicalPath(const char* path, char* out, std::size_t size)
+{
+    if (size == 0)
+        return false;
+    std::size_t prefix = PrefixLength(path);
+    if (prefix >= size)
+        return false;
+    std::size_t n = 0;
+    for (; n < prefix; ++n)
+        out[n] = IsSeparator(path[n]) ? '\\' : UpperAscii(path[n]);
+    const char* p = path + prefix;
+    while (*p) {
+        while (IsSeparator(*p))
+            ++p;
+        const char* begin = p;
+        while (*p && !IsSeparator(*p))
+            ++p;
+        // Windows drops the dots and blanks that end a component: "DATA. "
+        // is DATA, and "..." or ". ." is no more than ".".
+        const char* end = p;
+        while (end > begin && (end[-1] == '.' || end[-1] == ' '))
+            --end;
+        std::size_t length = static_cast<std::size_t>(end - begin);
+        if (length == 0) {
+            if (p - begin == 2 && begin[0] == '.' && begin[1] == '.') {
+                // ".." takes the last component away, never the prefix.
+                while (n > prefix && out[n - 1] != '\\')
+                    --n;
+                if (n > prefix)
+                    --n;
+            }
+            continue;
+        }
+        if (n + 1 + length >= size)
+            return false;
+        out[n++] = '\\';
+        for (const char* c = begin; c != end; ++c)
+            out[n++] = UpperAscii(*c);
+    }
+    out[n] = '\0';
+    return true;
+}
+
+bool PathWithin(const char* path, const char* dir, bool strictly)
+{
+    char p[kMaxPath + 16];
+    char d[kMaxPath + 16];
+    if (!CanonicalPath(path, p, sizeof p) || !CanonicalPath(dir, d, sizeof d) || d[0] == '\0')
+        return false;
+    std::size_t n = std::strlen(d);
+    if (std::strncmp(p, d, n) != 0)
+        return false;
+    if (p[n] == '\0')
+        return !strictly;
+    return p[n] == '\\';
+}
+
+bool IsPackageInstallDir()
+{
+    const ConfigRecord& c = g_config;
+    char canonical[kMaxPath + 16];
+    if (c.InstallDir[0] == '\0' || !CanonicalPath(c.InstallDir, canonical, sizeof canonical) ||
+        ComponentCount(canonical) == 0)
+        return false;
+    // Nothing the system lives in, and nothing that holds it.
+    for (const char* dir : {c.WindowsDir, c.SystemDir}) {
+        if (dir[0] == '\0' || PathWithin(dir, c.InstallDir, false))
+            return false;
+    }
+    return true;
+}
+
+bool IsPackageSubdirectory(const char* path)
+{
+    const ConfigRecord& c = g_config;
+    if (c.InstallDir[0] == '\0' || !PathWithin(path, c.InstallDir, true))
+        return false;
+    for (const char* dir : {c.WindowsDir, c.SystemDir}) {
+        if (dir[0] == '\0')
+            return false;
+        if (PathWithin(path, dir, false) && !PathWithin(c.InstallDir, dir, true))
+            return false;
+    }
+    return true;
+}
+
+bool BuildEmptiedSubdir(char* out, std::size_t size, int dirCount, const char* name)
+{
+    if (size > 0)
+        out[0] = '\0';
+    // Only one of the entries that the directory removal handles: in a
+    // package without folders of its own, entry 1 is the Windows or the
+    // system directory's.
+    constexpr int kEmptiedEntry = 1;
+    if (kEmptiedEntry >= DirectoryRangeEnd(dirCount))
+        return false;
+    if (CompareNoCase(name, "WINDOWS") == 0 || CompareNoCase(name, "SYSTEM") == 0)
+        return false;
+    if (!BuildInstallSubdir(out, size, name) || !IsPackageSubdirectory(out)) {
+        if (size > 0)
+            out[0] = '\0';
+        return false;
+    }
+    return true;
 }
 
 bool BuildInstallSubdir(char* out, std::size_t size, const char* dirName)
@@ -188,6 +334,10 @@ bool BuildAfterWalkPath(int row, char* out, std::size_t size)
     // An empty directory would join to "\name", a file at the root of the
     // current drive.
     if (kFiles[row].dir[0] == '\0')
+        return false;
+    // In a drive root or the Windows directory these names are nobody's in
+    // particular: only the package's own folder holds them for certain.
+    if (kFiles[row].dir == g_config.InstallDir && !IsPackageInstallDir())
         return false;
     return JoinPath(out, size, kFiles[row].dir, kFiles[row].name);
 }

@@ -5,10 +5,13 @@
 
 #include <cstddef>
 
+#include "shell/config.h"
+
 // Working buffers of the removal: a destination directory or a file's full
 // path, and the search pattern or found path while a directory is emptied.
-constexpr int kRemovalPathSize = 80;
-constexpr int kEmptyingPathSize = 100;
+// The install directory may be as long as any path, so they hold any path.
+constexpr int kRemovalPathSize = kMaxPath;
+constexpr int kEmptyingPathSize = kMaxPath;
 
 // A file name as an installer writes it: not empty, not "." or "..", no
 // directory part, no drive, no wildcard.
@@ -33,11 +36,39 @@ bool BuildDestinationDir(char* out, std::size_t size, const char* dirName);
 
 // What to do with one file entry. `dirKnown` is false when its directory
 // identifier names no directory entry.
-enum class FileAction { Skip, Delete };
+enum class FileAction {
+    Delete,       // `path` names the file
+    Leave,        // Windows' own driver file, or the uninstaller itself
+    Unreachable,  // no directory it can be shown to lie in: not deleted
+};
 // Decides one file entry; on Delete, `path` (kRemovalPathSize bytes) holds the
 // full path "%s\%s" of destination directory and name.
 FileAction DecideFile(const char* fileName, const char* dirName, bool dirKnown, char* path,
                       std::size_t size);
+
+// Paths as Windows resolves them, for deciding where a path lies: ASCII
+// letters in upper case, "/" as "\", empty and "." components dropped, ".."
+// taking the component before it away, the dots and blanks that end a
+// component stripped, no trailing backslash. False when it does not fit.
+bool CanonicalPath(const char* path, char* out, std::size_t size);
+// Whether `path` is `dir` or lies below it (only below it when `strictly`).
+bool PathWithin(const char* path, const char* dir, bool strictly);
+
+// The install directory is a folder of the package's own: not a drive root,
+// and neither the Windows nor the system directory nor a folder that holds
+// either. Only then are files that the log does not list by name deleted
+// from it, and only then is it removed.
+bool IsPackageInstallDir();
+// A directory that the removal may empty or remove because a directory entry
+// names it: strictly inside the install directory, and neither the Windows
+// nor the system directory. Inside either of those only when the install
+// directory itself lies strictly inside it.
+bool IsPackageSubdirectory(const char* path);
+// The directory whose plain files are deleted after the walk: directory entry
+// 1 (`name`), when it is one of the package's own subdirectory entries (1 to
+// `dirCount` - 3), is not named WINDOWS or SYSTEM, and is a package
+// subdirectory. False, with `out` empty, for anything else.
+bool BuildEmptiedSubdir(char* out, std::size_t size, int dirCount, const char* name);
 
 // The install directory joined with a directory entry's name; false for an
 // unsafe name or a path that does not fit.
@@ -52,7 +83,8 @@ int DirectoryRangeEnd(int dirCount);
 // directory, VORNPRNT.DLL in the Windows and the install directories.
 constexpr int kAfterWalkFiles = 5;
 // The path of row `row`; false (nothing to delete) when its directory is
-// unknown or the path does not fit.
+// unknown, the path does not fit, or the row is in an install directory that
+// is not the package's own folder.
 bool BuildAfterWalkPath(int row, char* out, std::size_t size);
 
 // The font directory is removed without being named on screen.

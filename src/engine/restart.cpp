@@ -3,19 +3,21 @@
 
 #include <cstring>
 
-#include "shell/config.h"
+#include "engine/removal_rules.h"
+#include "shell/rules.h"
 
-int RestartDeletionPaths(const char* windowsDir, const char* installDir, int systemDirKind,
-                         char paths[2][kBatchTextSize])
+int RestartDeletionPaths(char paths[2][kMaxPath])
 {
-    if (systemDirKind != kSystemDirElsewhere)
+    const ConfigRecord& c = g_config;
+    if (c.SystemDirKind != kSystemDirElsewhere || c.InstallDir[0] == '\0')
         return 0;
-    // The very paths of the batch's del and rmdir lines: never anything the
-    // batch itself would not delete.
-    BatchPaths batch;
-    if (!BuildBatchPaths(&batch, windowsDir, installDir))
+    if (!JoinPath(paths[0], kMaxPath, c.InstallDir, "QORDELET.EXE"))
         return 0;
-    std::memcpy(paths[0], batch.uninstaller, kBatchTextSize);
-    std::memcpy(paths[1], batch.directory, kBatchTextSize);
+    if (!IsPackageInstallDir())
+        return 1;
+    std::size_t n = std::strlen(c.InstallDir);
+    std::memcpy(paths[1], c.InstallDir, n + 1);
+    if (n > 0 && paths[1][n - 1] == '\\')
+        paths[1][n - 1] = '\0';
     return 2;
 }

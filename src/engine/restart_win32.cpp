@@ -9,9 +9,8 @@ void PrepareRestartRemoval()
 {
     WriteDeferredDeletionBatch();
 
-    char paths[2][kBatchTextSize];
-    int count = RestartDeletionPaths(g_config.WindowsDir, g_config.InstallDir,
-                                     g_config.SystemDirKind, paths);
+    char paths[2][kMaxPath];
+    int count = RestartDeletionPaths(paths);
     // Failures (an account that may not write the pending list) are not
     // reported: the batch is written and the reboot goes ahead as before.
     for (int i = 0; i < count; ++i)

@@ -6,6 +6,7 @@
 #include "engine/components.h"
 #include "engine/engine.h"
 #include "engine/removal.h"
+#include "engine/removal_rules.h"
 #include "engine/sequence.h"
 #include "inirestore/inirestore.h"
 #include "resource.h"
@@ -70,7 +71,8 @@ static int LoadSetupLog()
     }
 }
 
-// Leaves the install directory so that it is not in use, then removes it.
+// Leaves the install directory so that it is not in use, then removes it
+// unless it is a drive root or a directory of the system's.
 static void RemoveInstallDirectory()
 {
     char root[4];
@@ -78,7 +80,8 @@ static void RemoveInstallDirectory()
         SetCurrentDirectoryA(root);
         _chdrive(root[0] - 64);
     }
-    RemoveDirectoryA(g_config.InstallDir);
+    if (IsPackageInstallDir())
+        RemoveDirectoryA(g_config.InstallDir);
 }
 
 int RunUninstall()
@@ -97,7 +100,8 @@ int RunUninstall()
 
     RemovePrinters();
     RemovePlugAndPlayKey();
-    if (!DeleteProgmanGroup())
+    g_groupFlag = DeleteProgmanGroup();
+    if (!g_groupFlag)
         ShowMessage(g_instance, g_mainWindow, IDS_GROUP_NOT_REMOVED, g_config.WarningCaption,
                     kMessageStyle, kProductWord);
 

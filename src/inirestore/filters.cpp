@@ -1,8 +1,10 @@
-// The settings restore's portable rules: trimming, the piece reader, the two
-// INI filters, the default-device rule, the run-line edit and the counter.
+// The settings restore's portable rules: trimming, the line reader, the two
+// INI filters and their passes, the default-device rule, the run-line edit
+// and the counter.
 #include "inirestore/filters.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "shell/nocase.h"
@@ -19,16 +21,18 @@ bool IsWordBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-// Copies as much of `source` as fits; the filters only ever get pieces that
-// fit their buffers, so nothing is cut in practice.
-void CopyBounded(char* destination, std::size_t size, const char* source)
+// Copies `source` whole; false, with `destination` empty, when it does not
+// fit. The filters' scratch buffers always hold a whole line.
+bool CopyWhole(char* destination, std::size_t size, const char* source)
 {
-    std::size_t n = 0;
-    while (n + 1 < size && source[n] != '\0') {
-        destination[n] = source[n];
-        ++n;
+    std::size_t n = std::strlen(source);
+    if (n >= size) {
+        if (size > 0)
+            destination[0] = '\0';
+        return false;
     }
-    destination[n] = '\0';
+    std::memcpy(destination, source, n + 1);
+    return true;
 }
 
 char FoldCase(char c)
@@ -80,10 +84,40 @@ char* TrimLine(char* text)
     return text;
 }
 
-bool ReadPiece(std::FILE* file, char* buffer, std::size_t size, std::size_t* length)
+IniLine::~IniLine()
 {
-    std::size_t n = 0;
-    while (n + 1 < size) {
+    std::free(text);
+    std::free(scratch);
+}
+
+namespace {
+
+// Room for one more byte and the terminator in both buffers of the line.
+bool Grow(IniLine* line)
+{
+    if (line->length + 2 <= line->capacity)
+        return true;
+    std::size_t capacity = line->capacity ? 2 * line->capacity : 256;
+    if (capacity < line->capacity)
+        return false;
+    char* text = static_cast<char*>(std::realloc(line->text, capacity));
+    if (!text)
+        return false;
+    line->text = text;
+    char* scratch = static_cast<char*>(std::realloc(line->scratch, capacity));
+    if (!scratch)
+        return false;
+    line->scratch = scratch;
+    line->capacity = capacity;
+    return true;
+}
+
+}  // namespace
+
+ReadResult ReadIniLine(std::FILE* file, IniLine* line)
+{
+    line->length = 0;
+    for (;;) {
         int c = std::getc(file);
         if (c == EOF)
             break;
@@ -94,18 +128,24 @@ bool ReadPiece(std::FILE* file, char* buffer, std::size_t size, std::size_t* len
             else if (next != EOF)
                 std::ungetc(next, file);
         }
-        buffer[n++] = static_cast<char>(c);
+        if (!Grow(line))
+            return ReadResult::Failed;
+        line->text[line->length++] = static_cast<char>(c);
         if (c == '\n')
             break;
     }
-    buffer[n] = '\0';
-    *length = n;
-    return n > 0;
+    if (std::ferror(file))
+        return ReadResult::Failed;
+    if (line->length == 0)
+        return ReadResult::End;
+    line->text[line->length] = '\0';
+    return ReadResult::Line;
 }
 
-bool SplitEntry(const char* piece, char* buffer, std::size_t size, char** key, char** value)
+bool SplitEntry(const char* line, char* buffer, std::size_t size, char** key, char** value)
 {
-    CopyBounded(buffer, size, piece);
+    if (!CopyWhole(buffer, size, line))
+        return false;
     char* equals = std::strchr(buffer, '=');
     if (!equals)
         return false;
@@ -121,110 +161,145 @@ const char* BaseName(const char* value)
     return slash ? slash + 1 : value;
 }
 
-PieceAction SystemIniFilter::Next(const char* piece)
+LineAction SystemIniFilter::Next(const char* line, char* scratch, std::size_t size)
 {
-    char trimmed[kPieceSize];
-    CopyBounded(trimmed, sizeof trimmed, piece);
-    TrimLine(trimmed);
-    if (CompareNoCase(trimmed, "[386Enh]") == 0) {
+    CopyWhole(scratch, size, line);
+    TrimLine(scratch);
+    if (CompareNoCase(scratch, "[386Enh]") == 0) {
         inside = true;
-        return PieceAction::Write;
+        return LineAction::Write;
     }
     if (!inside)
-        return PieceAction::Write;
-    if (trimmed[0] == '[') {
+        return LineAction::Write;
+    if (scratch[0] == '[') {
         inside = false;
-        return PieceAction::Write;
+        return LineAction::Write;
     }
-    char entry[kPieceSize];
     char* key;
     char* value;
-    if (!SplitEntry(piece, entry, sizeof entry, &key, &value))
-        return PieceAction::Write;
+    if (!SplitEntry(line, scratch, size, &key, &value))
+        return LineAction::Write;
     const char* base = BaseName(value);
     if (CompareNoCase(key, "VornLPT") == 0 || CompareNoCase(base, "VORNVMI.386") == 0)
-        return PieceAction::Drop;
+        return LineAction::Drop;
     if (CompareNoCase(key, ";device") == 0 && CompareNoCase(base, "vpd.386") == 0)
-        return PieceAction::Replace;
-    return PieceAction::Write;
+        return LineAction::Replace;
+    return LineAction::Write;
 }
 
-PieceAction WinIniFilter::Next(const char* piece)
+LineAction WinIniFilter::Next(const char* line, char* scratch, std::size_t size)
 {
-    char trimmed[kPieceSize];
-    CopyBounded(trimmed, sizeof trimmed, piece);
-    TrimLine(trimmed);
+    CopyWhole(scratch, size, line);
+    TrimLine(scratch);
     for (const char* header : kPackageHeaders) {
-        if (std::strstr(trimmed, header)) {
+        if (std::strstr(scratch, header)) {
             state = State::Dropping;
-            return PieceAction::Drop;
+            return LineAction::Drop;
         }
     }
     for (const char* section : kFilteredSections) {
-        if (CompareNoCase(trimmed, section) == 0) {
+        if (CompareNoCase(scratch, section) == 0) {
             state = State::Filtering;
-            return PieceAction::Write;
+            return LineAction::Write;
         }
     }
     if (state == State::Outside)
-        return PieceAction::Write;
-    if (trimmed[0] == '[') {
+        return LineAction::Write;
+    if (scratch[0] == '[') {
         state = State::Outside;
-        return PieceAction::Write;
+        return LineAction::Write;
     }
     if (state == State::Dropping)
-        return PieceAction::Drop;
+        return LineAction::Drop;
 
-    char entry[kPieceSize];
     char* key;
     char* value;
-    if (!SplitEntry(piece, entry, sizeof entry, &key, &value))
-        return PieceAction::Write;
+    if (!SplitEntry(line, scratch, size, &key, &value))
+        return LineAction::Write;
     if (CompareNoCase(value, "VORNPS") == 0)
-        return PieceAction::Drop;
+        return LineAction::Drop;
     for (const char* printer : kPackagePrinters) {
         if (std::strstr(key, printer))
-            return PieceAction::Drop;
+            return LineAction::Drop;
     }
     for (const char* packageKey : kPackageKeys) {
         if (CompareNoCase(key, packageKey) == 0)
-            return PieceAction::Drop;
+            return LineAction::Drop;
     }
-    return PieceAction::Write;
+    return LineAction::Write;
 }
 
-bool DefaultDeviceScan::Next(char* piece, char* device, std::size_t deviceSize)
-{
-    // A line longer than a piece arrives in several; only its first piece is
-    // a line of its own, and an entry cut there would name no printer.
-    std::size_t length = std::strlen(piece);
-    bool whole = length + 1 < kPieceSize || (length > 0 && piece[length - 1] == '\n');
-    bool continuation = midLine;
-    midLine = !whole;
-    if (continuation)
-        return false;
+namespace {
 
-    TrimLine(piece);
-    if (CompareNoCase(piece, "[devices]") == 0) {
-        inDevices = true;
-        return false;
+template <class Filter>
+bool FilterLines(std::FILE* in, IniWriter write, void* context)
+{
+    Filter filter;
+    IniLine line;
+    for (;;) {
+        switch (ReadIniLine(in, &line)) {
+        case ReadResult::End: return true;
+        case ReadResult::Failed: return false;
+        case ReadResult::Line: break;
+        }
+        bool ok = true;
+        switch (filter.Next(line.text, line.scratch, line.capacity)) {
+        case LineAction::Write:
+            ok = write(line.text, line.length, context);
+            break;
+        case LineAction::Replace:
+            ok = write(Filter::kReplacement, std::strlen(Filter::kReplacement), context);
+            break;
+        case LineAction::Drop:
+            break;
+        }
+        if (!ok)
+            return false;
     }
-    if (!inDevices)
-        return false;
-    if (piece[0] == '[') {
-        CopyBounded(device, deviceSize, " ");
+}
+
+}  // namespace
+
+bool FilterSystemIni(std::FILE* in, IniWriter write, void* context)
+{
+    return FilterLines<SystemIniFilter>(in, write, context);
+}
+
+bool FilterWinIni(std::FILE* in, IniWriter write, void* context)
+{
+    return FilterLines<WinIniFilter>(in, write, context);
+}
+
+bool ScanDefaultDevice(std::FILE* in, char* device, std::size_t deviceSize)
+{
+    bool inDevices = false;
+    IniLine line;
+    for (;;) {
+        ReadResult result = ReadIniLine(in, &line);
+        if (result != ReadResult::Line)
+            return result == ReadResult::End;
+        char* text = TrimLine(line.text);
+        if (CompareNoCase(text, "[devices]") == 0) {
+            inDevices = true;
+            continue;
+        }
+        if (!inDevices)
+            continue;
+        if (text[0] == '[') {
+            CopyWhole(device, deviceSize, " ");
+            return true;
+        }
+        if (text[0] == '\0' || text[0] == ';')
+            continue;
+        // A line without "=" names no printer, and one that does not fit is
+        // not taken cut short: the scan goes on to the next entry.
+        char* equals = std::strchr(text, '=');
+        if (!equals || std::strlen(text) >= deviceSize)
+            continue;
+        *equals = ',';
+        CopyWhole(device, deviceSize, text);
         return true;
     }
-    if (piece[0] == '\0' || piece[0] == ';')
-        return false;
-    // A line without "=" names no printer, and one that does not fit is not
-    // taken cut short: the scan goes on to the next entry.
-    char* equals = std::strchr(piece, '=');
-    if (!equals || !whole || std::strlen(piece) >= deviceSize)
-        return false;
-    *equals = ',';
-    CopyBounded(device, deviceSize, piece);
-    return true;
 }
 
 bool RemoveRunProgram(char* run)

@@ -29,8 +29,12 @@ int RestoreWinIni();
 // WIN.INI (" " when that section has none). 1 when WIN.INI was read.
 int ReadDefaultDevice();
 
-// Every piece a rewriting pass keeps goes through this; tests replace it to
-// make a write fail as on a full disk. True when all `length` bytes went out.
-using PieceWriter = bool (*)(const char* text, std::size_t length, std::FILE* file);
-extern PieceWriter g_writePiece;
-bool WritePieceToFile(const char* text, std::size_t length, std::FILE* file);
+// The two ways the restore writes, each in a file of its own so that a test
+// can put its own in their place at link time:
+// the bytes a rewriting pass keeps, to the INI file open in `file` (a FILE*);
+// true when all `length` bytes went out.
+bool WriteIniText(const char* text, std::size_t length, void* file);
+// A WIN.INI value through the profile functions (WriteProfileStringA); with
+// a null key a whole section goes, with everything null the cache is flushed.
+// True on success.
+bool WriteProfileValue(const char* section, const char* key, const char* value);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "inirestore/filters.h"
@@ -10,17 +11,14 @@
 #include "shell/config.h"
 #include "shell/rules.h"
 
-PieceWriter g_writePiece = WritePieceToFile;
-
-bool WritePieceToFile(const char* text, std::size_t length, std::FILE* file)
-{
-    return std::fwrite(text, 1, length, file) == length;
-}
-
 namespace {
 
 constexpr int kPathSize = 100;  // the Windows directory and the paths in it
-constexpr int kProfileSize = 200;
+constexpr int kCounterSize = 16;
+// The run line is read whole: asked again with twice the room while it
+// fills the buffer, up to this much.
+constexpr DWORD kFirstRunSize = 200;
+constexpr DWORD kMaxRunSize = 64 * 1024;
 
 // The package's PostScript printer keeps its settings in these WIN.INI
 // sections, one per port it may have been set up on.
@@ -66,11 +64,11 @@ private:
 };
 
 // One rewriting pass: the INI file is saved as its .000 copy, copied to a
-// work copy, and written again, in text mode, from the pieces of the work
-// copy that `Filter` keeps. The INI file is only emptied once the work copy
+// work copy, and written again, in text mode, from the lines of the work
+// copy that `filter` keeps. The INI file is only emptied once the work copy
 // is open to refill it, and a failed write puts the old content back.
-template <class Filter>
-int RewriteIniFile(const char* iniName, const char* backupName)
+int RewriteIniFile(const char* iniName, const char* backupName,
+                   bool (*filter)(std::FILE*, IniWriter, void*))
 {
     char windowsDir[kPathSize];
     char iniPath[kPathSize];
@@ -95,22 +93,7 @@ int RewriteIniFile(const char* iniName, const char* backupName)
         return 0;
     }
 
-    Filter filter;
-    char piece[Filter::kPieceSize];
-    std::size_t length;
-    bool ok = true;
-    while (ok && ReadPiece(in, piece, sizeof piece, &length)) {
-        switch (filter.Next(piece)) {
-        case PieceAction::Write:
-            ok = g_writePiece(piece, length, out);
-            break;
-        case PieceAction::Replace:
-            ok = g_writePiece(Filter::kReplacement, std::strlen(Filter::kReplacement), out);
-            break;
-        case PieceAction::Drop:
-            break;
-        }
-    }
+    bool ok = filter(in, WriteIniText, out);
     if (std::ferror(in))
         ok = false;
     std::fclose(in);
@@ -133,7 +116,7 @@ int RewriteIniFile(const char* iniName, const char* backupName)
 
 int RestoreSystemIni()
 {
-    return RewriteIniFile<SystemIniFilter>("SYSTEM.INI", "SYSTEM.000");
+    return RewriteIniFile("SYSTEM.INI", "SYSTEM.000", FilterSystemIni);
 }
 
 int ReadDefaultDevice()
@@ -148,37 +131,56 @@ int ReadDefaultDevice()
     std::FILE* in = std::fopen(work.Path(), "rb");
     if (!in)
         return 0;
-    DefaultDeviceScan scan;
-    char piece[DefaultDeviceScan::kPieceSize];
-    std::size_t length;
-    while (ReadPiece(in, piece, sizeof piece, &length)) {
-        if (scan.Next(piece, g_config.DefaultDevice, sizeof g_config.DefaultDevice))
-            break;
-    }
+    ScanDefaultDevice(in, g_config.DefaultDevice, sizeof g_config.DefaultDevice);
     std::fclose(in);
     return 1;
 }
 
+namespace {
+
+// The run line without QVWPD.EXE, read whole however long it is. 1 when
+// nothing had to be written or the write succeeded.
+int RestoreRunLine()
+{
+    for (DWORD size = kFirstRunSize; size <= kMaxRunSize; size *= 2) {
+        char* text = static_cast<char*>(std::malloc(size));
+        if (!text)
+            return 0;
+        DWORD n = GetPrivateProfileStringA("Windows", "run", "", text, size, "win.ini");
+        // A value that fills the buffer may have been cut: ask again.
+        if (n + 1 >= size) {
+            std::free(text);
+            continue;
+        }
+        int result = 1;
+        if (RemoveRunProgram(text) && !WriteProfileValue("Windows", "run", text))
+            result = 0;
+        std::free(text);
+        return result;
+    }
+    // Longer than any profile value should be: left as it is.
+    return 1;
+}
+
+}  // namespace
+
 int RestoreWinIni()
 {
-    if (!RewriteIniFile<WinIniFilter>("WIN.INI", "WIN.000"))
+    if (!RewriteIniFile("WIN.INI", "WIN.000", FilterWinIni))
         return 0;
+    // Windows 95 keeps a copy of WIN.INI for the profile functions; written
+    // back later, it would undo the pass.
+    WriteProfileValue(nullptr, nullptr, nullptr);
     ReadDefaultDevice();
-    if (!WriteProfileStringA("windows", "device", g_config.DefaultDevice))
+    if (!WriteProfileValue("windows", "device", g_config.DefaultDevice))
+        return 0;
+    if (!RestoreRunLine())
         return 0;
 
-    char text[kProfileSize];
-    DWORD n = GetPrivateProfileStringA("Windows", "run", "", text, sizeof text, "win.ini");
-    // A value that fills the buffer may have been cut; written back, it would
-    // lose the user's programs at its end, so it is left as it is.
-    if (n + 1 < sizeof text && RemoveRunProgram(text)) {
-        if (!WriteProfileStringA("Windows", "run", text))
-            return 0;
-    }
-
+    char text[kCounterSize];
     UINT count = GetProfileIntA("PSCRIPT", "External Printers", 0);
     if (NextPrinterCount(count, text, sizeof text) &&
-        !WriteProfileStringA("PSCRIPT", "External Printers", text))
+        !WriteProfileValue("PSCRIPT", "External Printers", text))
         return 0;
     return 1;
 }
@@ -189,6 +191,9 @@ int RestoreIniFiles()
         return 0;
     // Dropped again by the WIN.INI pass should the profile fail to delete one.
     for (const char* section : kPostScriptSections)
-        WriteProfileStringA(section, nullptr, nullptr);
+        WriteProfileValue(section, nullptr, nullptr);
+    // The cached copy of Windows 95 goes to the file before the file pass
+    // reads it, and is not written over the pass's result later.
+    WriteProfileValue(nullptr, nullptr, nullptr);
     return RestoreWinIni() ? 1 : 0;
 }

@@ -124,16 +124,24 @@ void ApplyDiskLine(char* line)
     CopyCut(d.Label, sizeof d.Label, value);
 }
 
+// A [Dirs] line that cannot be stored (no "=", a name too long for its
+// field) still takes its slot: the removal counts directory entries by their
+// index, and dropping one would give every later index another directory.
+// Its empty name is one that nothing acts on.
 void ApplyDirLine(char* line)
 {
+    if (g_logHeader.DirCount >= kMaxDirs)
+        return;
+    DirEntry& d = g_dirTable[g_logHeader.DirCount++];
     char *key, *value;
-    if (g_logHeader.DirCount >= kMaxDirs || !SplitKeyValue(line, &key, &value))
+    if (!SplitKeyValue(line, &key, &value)) {
+        d.Id = ParseDigits16(line);
+        d.Name[0] = '\0';
         return;
-    DirEntry& d = g_dirTable[g_logHeader.DirCount];
-    if (!CopyName(d.Name, sizeof d.Name, value))
-        return;
+    }
     d.Id = ParseDigits16(key);
-    ++g_logHeader.DirCount;
+    if (!CopyName(d.Name, sizeof d.Name, value))
+        d.Name[0] = '\0';
 }
 
 bool IsStyleFiltered(const char* name)
@@ -153,7 +161,9 @@ bool StyleTagPasses(const char* tag)
 
 // name, dir id, second name, second dir id, disk id, flag [, style tag]. The
 // entry is built aside and stored only when the whole line is accepted, so a
-// dropped line leaves no trace in the table.
+// dropped line leaves no trace in the table. Only a name that does not fit
+// drops the line: a second name too long for its field is stored empty, since
+// nothing that deletes files reads it.
 void ApplyFileLine(char* line)
 {
     if (g_logHeader.FileCount >= kMaxFiles)
@@ -167,9 +177,10 @@ void ApplyFileLine(char* line)
         TrimBlanks(f);
     }
     FileEntry e = {};
-    if (!CopyName(e.FileName, sizeof e.FileName, fields[0]) ||
-        !CopyName(e.AltName, sizeof e.AltName, fields[2]))
+    if (!CopyName(e.FileName, sizeof e.FileName, fields[0]))
         return;
+    if (!CopyName(e.AltName, sizeof e.AltName, fields[2]))
+        e.AltName[0] = '\0';
     e.DirId = ParseDigits16(fields[1]);
     e.AltDirId = ParseDigits16(fields[3]);
     e.DiskId = ParseDigits16(fields[4]);
@@ -212,44 +223,21 @@ void ApplyPMItemLine(char* line)
     g_pmItemTable[g_logHeader.PMItemCount++] = e;
 }
 
-// Lines that carry file or directory names or their identifiers: a line cut
-// at the line buffer's width could end inside one of them.
-bool SectionHoldsNames(Section s)
+// Cuts the next line out of the text in place and returns where the one
+// after it starts. A line ends at a CR; the byte after the CR (normally the
+// LF) is skipped whatever it is, but never the text's terminator. Lines are
+// taken whole, however long: a line read in part could be taken for another
+// entry, or drop an entry whose index matters.
+char* NextLine(char* pos, char** line)
 {
-    return s == Section::kDirs || s == Section::kFiles || s == Section::kPMInfo;
-}
-
-// Copies the next line into `line` and returns where the one after it
-// starts. A line ends at a CR; the byte after the CR (normally the LF) is
-// skipped whatever it is, but never the text's terminator. `cut` tells
-// whether characters other than blanks had to be left out because the line
-// is longer than the buffer.
-char* NextLine(char* pos, char (&line)[kLineBufferSize], bool* cut)
-{
+    *line = pos;
     char* end = std::strchr(pos, '\r');
-    char* next;
-    if (end) {
-        *end = '\0';
-        next = end + 1;
-        if (*next != '\0')
-            ++next;
-    } else {
-        end = pos + std::strlen(pos);
-        next = end;
-    }
-    size_t length = static_cast<size_t>(end - pos);
-    *cut = false;
-    if (length >= sizeof line) {
-        length = sizeof line - 1;
-        for (const char* p = pos + length; p < end; ++p) {
-            if (!IsBlank(*p)) {
-                *cut = true;
-                break;
-            }
-        }
-    }
-    std::memcpy(line, pos, length);
-    line[length] = '\0';
+    if (!end)
+        return pos + std::strlen(pos);
+    *end = '\0';
+    char* next = end + 1;
+    if (*next != '\0')
+        ++next;
     return next;
 }
 
@@ -299,18 +287,14 @@ void ParseSetupLog(char* text)
     Section section = Section::kNone;
     char* pos = text;
     while (*pos != '\0' && section != Section::kEnd) {
-        char line[kLineBufferSize];
-        bool cut;
-        pos = NextLine(pos, line, &cut);
+        char* line;
+        pos = NextLine(pos, &line);
         TrimBlanks(line);
         if (line[0] == '[') {
-            // A header longer than the buffer is none of the known ones.
-            section = cut ? Section::kNone : SectionFromHeader(line);
+            section = SectionFromHeader(line);
             continue;
         }
         if (line[0] == ';' || line[0] == '\0')
-            continue;
-        if (cut && SectionHoldsNames(section))
             continue;
         switch (section) {
         case Section::kApplication: ApplyApplicationLine(line); break;

@@ -11,8 +11,6 @@ constexpr int kMaxPMItems = 32;
 
 // At most this much of the file is read; the rest is never seen.
 constexpr unsigned long kLogReadLimit = 20480;
-// A line is held here while it is parsed: 99 characters and the terminator.
-constexpr int kLineBufferSize = 100;
 
 struct LogHeader {
     char AppName[kAppNameWidth];

@@ -14,7 +14,9 @@ struct ConfigRecord {
     char ErrorCaption[64];
     char WarningCaption[64];
     int PrinterStyle;
-    char InstallDir[66];
+    // Read whole: a cut install directory would name another directory. A
+    // path built from a long one simply does not fit, and is not used.
+    char InstallDir[kMaxPath];
     char DefaultDevice[100];
     int NoInformation;
     int SystemDirKind;  // 401 or 403, set by the uninstall sequence
@@ -27,6 +29,8 @@ extern ConfigRecord g_config;
 extern int g_pclFlag;
 extern int g_postScriptFlag;
 extern int g_monitorFlag;
+// 1 once Program Manager has deleted the package's group.
+extern int g_groupFlag;
 
 constexpr int kSystemDirIsWindowsSystem = 401;
 constexpr int kSystemDirElsewhere = 403;

@@ -6,8 +6,6 @@
 #include "resource.h"
 #include "shell/shell.h"
 
-MessageBoxFn g_messageBox = MessageBoxA;
-
 static void BuildCaption(char* out, int size, UINT suffixId)
 {
     char suffix[255];
@@ -29,8 +27,11 @@ bool LoadConfiguration(HWND window)
     if (JoinPath(settings, sizeof settings, g_config.WindowsDir, "vorn.ini")) {
         g_config.PrinterStyle = static_cast<int>(
             GetPrivateProfileIntA("PrinterStyle", "HopperCapacity", 0, settings));
-        GetPrivateProfileStringA("APPLICATIONS", "VornDir", "", g_config.InstallDir,
-                                 sizeof g_config.InstallDir, settings);
+        DWORD n = GetPrivateProfileStringA("APPLICATIONS", "VornDir", "", g_config.InstallDir,
+                                           sizeof g_config.InstallDir, settings);
+        // A value that fills the buffer may have been cut: no directory then.
+        if (n + 1 >= sizeof g_config.InstallDir)
+            g_config.InstallDir[0] = '\0';
     } else {
         g_config.InstallDir[0] = '\0';
     }
@@ -61,5 +62,5 @@ int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UI
     wvnsprintfA(text, sizeof text, format, args);
     va_end(args);
 
-    return g_messageBox(owner, text, caption, LOWORD(style));
+    return ShowMessageBox(owner, text, caption, LOWORD(style));
 }

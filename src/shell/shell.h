@@ -50,7 +50,6 @@ bool LoadConfiguration(HWND window);
 // Loads string `id`, formats it with the arguments (bounded) and shows it.
 int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UINT style, ...);
 
-// MessageBoxA, replaceable by tests that must see a box's text and style
-// without a person to press OK.
-using MessageBoxFn = int (WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
-extern MessageBoxFn g_messageBox;
+// MessageBoxA, in a file of its own: a test that must see a box's text and
+// style without a person to press OK links its own in its place.
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style);

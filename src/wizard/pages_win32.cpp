@@ -64,6 +64,7 @@ void FillRemovedList(HWND page)
     char list[128];
     BuildRemovedList(list, sizeof list, g_pclFlag, g_postScriptFlag, g_monitorFlag);
     SetDlgItemTextA(page, IDC_REMOVED_LIST, list);
+    SetDlgItemTextA(page, IDC_REMOVED_SETTINGS, RemovedSettingsText(g_groupFlag));
 }
 
 }  // namespace

@@ -7,8 +7,20 @@
 #include "wizard/dialog_win32.h"
 #include "wizard/wizard.h"
 
-ExitWindowsFn g_exitWindows = ExitWindowsEx;
-BatchWriterFn g_writeDeferredBatch = PrepareRestartRemoval;
+bool EnableShutdownPrivilege()
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return false;
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    bool enabled = LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid) &&
+                   AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                   GetLastError() == ERROR_SUCCESS;  // not ERROR_NOT_ALL_ASSIGNED
+    CloseHandle(token);
+    return enabled;
+}
 
 INT_PTR CALLBACK EndDlgProc(HWND prompt, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -50,12 +62,13 @@ void RunRestartPromptLoop(HWND owner)
             return;
         }
         if (!batchWritten) {
-            g_writeDeferredBatch();
+            PrepareRestartRemoval();
             batchWritten = true;
         }
-        // Refused (no privilege, a program that vetoes): ask again. Accepted:
-        // the session's end closes the program; it waits in its loop.
-        if (g_exitWindows(EWX_REBOOT, 0))
+        // Refused (a program that vetoes): ask again. Accepted: the session's
+        // end closes the program; it waits in its loop.
+        EnableShutdownPrivilege();
+        if (RequestReboot())
             return;
     }
 }

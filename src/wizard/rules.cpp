@@ -18,6 +18,12 @@ bool BuildRemovedList(char* out, std::size_t size, int pclFlag, int postScriptFl
     return true;
 }
 
+const char* RemovedSettingsText(int groupFlag)
+{
+    return groupFlag == 1 ? "Brackenfield Program Group\nPrinter Settings from Windows"
+                          : "Printer Settings from Windows";
+}
+
 int DibColourCount(int bitCount, uint32_t coloursUsed)
 {
     if (bitCount < 1 || bitCount > 8)

@@ -12,6 +12,10 @@
 bool BuildRemovedList(char* out, std::size_t size, int pclFlag, int postScriptFlag,
                       int monitorFlag);
 
+// The line under "The following items were removed:": the group, when it was
+// deleted, and the printer settings, which always are.
+const char* RemovedSettingsText(int groupFlag);
+
 // Entries of a DIB's colour table: 2 to the power of the bit count for 8 bits
 // or fewer (fewer when the header's used-colours count says so), else none.
 int DibColourCount(int bitCount, uint32_t coloursUsed);

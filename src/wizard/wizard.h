@@ -15,14 +15,15 @@ INT_PTR CALLBACK EndDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 // The `finish` handler: restart prompt until Exit or an accepted reboot.
 void RunRestartPromptLoop(HWND owner);
 
-// The system calls the restart loop makes, replaceable by tests that must see
-// how often they happen without restarting the session. They default to
-// ExitWindowsEx and PrepareRestartRemoval (the batch, and on NT the same
-// deletions queued with the system).
-using ExitWindowsFn = BOOL(WINAPI*)(UINT flags, DWORD reason);
-extern ExitWindowsFn g_exitWindows;
-using BatchWriterFn = void (*)();
-extern BatchWriterFn g_writeDeferredBatch;
+// Enables SeShutdownPrivilege in the process's token: NT refuses a restart
+// without it, and it is disabled for every user until asked for. Where there
+// are no privileges (the Windows 95 family) this does nothing. True when the
+// privilege is enabled now.
+bool EnableShutdownPrivilege();
+// ExitWindowsEx(EWX_REBOOT), in a file of its own: a test that must see the
+// restart requested without restarting the session links its own in its
+// place (as it may for PrepareRestartRemoval).
+bool RequestReboot();
 
 // Paints "LCNBMP" at the top left of the owner-drawn picture control.
 void DrawPageBitmap(const DRAWITEMSTRUCT* item);

@@ -1,14 +1,17 @@
-// The Program Manager link against progman_double.exe, a Program Manager that
-// answers raw DDE from another process as a Win32 server does.
+// The Program Manager link against Wine's shell, which serves Program
+// Manager's DDE service as NT does, and against progman_double.exe, a
+// Program Manager window that answers raw DDE (or refuses, stays silent,
+// hangs) from another process.
 #include <gtest/gtest.h>
 
 #include <dde.h>
+#include <ddeml.h>
 
 #include <string>
 #include <vector>
 
-#include "ddeclient/ddeclient.h"
 #include "components/testfiles.h"
+#include "ddeclient/ddeclient.h"
 #include "support/winsupport.h"
 
 using namespace testfiles;
@@ -20,8 +23,23 @@ const char kGroup[] = "Brackenfield Printing System";
 const char kExecute[] = "EXECUTE [DeleteGroup(Brackenfield Printing System)] DISABLED ";
 const char kWineProgmanClass[] = "PMMain";  // Wine's own Program Manager
 
-// WinExec("PROGMAN") starts Wine's Program Manager when no "PROGMAN" window
-// answers; it is ended again here. True when one was running.
+// How many references the global atom table holds to "PROGMAN".
+int ProgmanAtomReferences()
+{
+    struct BasicInformation {
+        USHORT references, pinned, nameLength;
+        WCHAR name[64];
+    } info = {};
+    using Query = LONG(WINAPI*)(ATOM, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<Query>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationAtom"));
+    ATOM atom = GlobalFindAtomA("PROGMAN");
+    if (!query || !atom || query(atom, 0, &info, sizeof info, nullptr) < 0)
+        return 0;
+    return info.references;
+}
+
+// Ends every Program Manager of Wine's own; true when one was running.
 bool EndWineProgman()
 {
     bool found = false;
@@ -37,6 +55,41 @@ bool EndWineProgman()
         CloseHandle(process);
     }
     return found;
+}
+
+HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+{
+    return nullptr;
+}
+
+// A group of the shell's, made as an installer makes it: through the DDE
+// management library. The folder window the shell opens for it is closed.
+bool CreateShellGroup(const char* name)
+{
+    DWORD instance = 0;
+    if (DdeInitializeA(&instance, NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+        return false;
+    HSZ service = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+    HCONV conversation = DdeConnect(instance, service, service, nullptr);
+    std::string command = std::string("[CreateGroup(") + name + ")]";
+    bool ok = conversation &&
+              DdeClientTransaction(reinterpret_cast<BYTE*>(&command[0]),
+                                   static_cast<DWORD>(command.size() + 1), conversation, nullptr,
+                                   0, XTYP_EXECUTE, 5000, nullptr) != nullptr;
+    if (conversation)
+        DdeDisconnect(conversation);
+    DdeFreeStringHandle(instance, service);
+    DdeUninitialize(instance);
+    if (HWND folder = WaitForWindow("ExplorerWClass", name, 3000))
+        PostMessageA(folder, WM_CLOSE, 0, 0);
+    return ok;
+}
+
+std::string GroupFolder(const char* name)
+{
+    char appData[MAX_PATH] = "";
+    GetEnvironmentVariableA("APPDATA", appData, sizeof appData);
+    return std::string(appData) + "\\Microsoft\\Windows\\Start Menu\\Programs\\" + name;
 }
 
 // One progman_double.exe with its log and group list in the temp folder.
@@ -85,7 +138,7 @@ class DeleteGroup : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { RegisterDDEClientClass(GetModuleHandleA(nullptr)); }
     void SetUp() override { ASSERT_EQ(FindWindowA("PROGMAN", nullptr), nullptr); }
-    void TearDown() override { EndWineProgman(); }
+    void TearDown() override { EXPECT_FALSE(EndWineProgman()) << "Program Manager was started"; }
 
     // DeleteProgmanGroup's result, and how long it took in `took`.
     static int TimedDelete(DWORD* took)
@@ -97,55 +150,68 @@ protected:
     }
 };
 
+// No window of class "PROGMAN": the shell answers the broadcast initiation
+// and deletes its group folder; Program Manager is never started.
+TEST_F(DeleteGroup, TheShellsServiceDeletesItsGroup)
+{
+    ASSERT_TRUE(CreateShellGroup(kGroup));
+    ASSERT_TRUE(CreateShellGroup("Qor Other Group"));
+    ASSERT_TRUE(FileExists(GroupFolder(kGroup)));
+    int atoms = ProgmanAtomReferences();
+    DWORD took;
+    EXPECT_EQ(TimedDelete(&took), 1);
+    EXPECT_FALSE(FileExists(GroupFolder(kGroup)));
+    EXPECT_TRUE(FileExists(GroupFolder("Qor Other Group")));
+    // Without the group the shell refuses the command.
+    EXPECT_EQ(TimedDelete(&took), 0);
+    EXPECT_LT(took, 3000u);
+    // The client's own atoms and those of the shell's answers are released.
+    EXPECT_EQ(ProgmanAtomReferences(), atoms);
+    RemoveDirectoryA(GroupFolder("Qor Other Group").c_str());
+}
+
 struct AnswerCase {
     const char* options;
     int result;
-    const char* answer;  // how the double acknowledged
+    std::vector<std::string> logAfterInitiate;  // what the double logged then
     std::vector<std::string> groupsAfter;
 };
 
 const AnswerCase kAnswers[] = {
-    {"/group \"Brackenfield Printing System\" /group Accessories", 1, "ACK", {"Accessories"}},
-    {"/group Accessories", 0, "NACK", {"Accessories"}},
-    {"/refuse /group \"Brackenfield Printing System\"", 0, "NACK", {kGroup}},
-    // The second server's answer comes after the first: it gets nothing.
-    {"/second /group \"Brackenfield Printing System\"", 1, "ACK", {}},
+    {"/group \"Brackenfield Printing System\" /group Accessories", 1,
+     {std::string(kExecute) + "ACK", "TERMINATE ANSWERED"}, {"Accessories"}},
+    {"/group Accessories", 0, {std::string(kExecute) + "NACK", "TERMINATE ANSWERED"}, {"Accessories"}},
+    {"/refuse /group \"Brackenfield Printing System\"", 0,
+     {std::string(kExecute) + "NACK", "TERMINATE ANSWERED"}, {kGroup}},
+    // A second server that answers too is told at once that the conversation
+    // is over; the command goes to the first only.
+    {"/second /group \"Brackenfield Printing System\"", 1,
+     {"SECOND TERMINATE ANSWERED", std::string(kExecute) + "ACK", "TERMINATE ANSWERED"}, {}},
+    // A silent one does not hold the uninstaller past the bound.
+    {"/silent /group \"Brackenfield Printing System\"", 0,
+     {std::string(kExecute) + "SILENT", "TERMINATE ANSWERED"}, {kGroup}},
 };
 
-TEST_F(DeleteGroup, ResultIsProgramManagersAnswer)
+TEST_F(DeleteGroup, AProgramManagerWindowIsAskedFirst)
 {
     for (const AnswerCase& c : kAnswers) {
         SCOPED_TRACE(c.options);
         ProgmanDouble progman(c.options);
         HWND window = progman.Window();
         ASSERT_NE(window, nullptr);
-
+        int atoms = ProgmanAtomReferences();
         DWORD took;
         EXPECT_EQ(TimedDelete(&took), c.result);
-
         // One conversation, the command while Program Manager was disabled,
         // and a terminate handshake that ended the wait at once.
-        std::vector<std::string> expected = {"READY", "INITIATE PROGMAN PROGMAN ACCEPTED",
-                                             std::string(kExecute) + c.answer,
-                                             "TERMINATE ANSWERED"};
+        std::vector<std::string> expected = {"READY", "INITIATE PROGMAN PROGMAN ACCEPTED"};
+        expected.insert(expected.end(), c.logAfterInitiate.begin(), c.logAfterInitiate.end());
         EXPECT_EQ(progman.Log(), expected);
         EXPECT_EQ(progman.Groups(), c.groupsAfter);
         EXPECT_TRUE(IsWindowEnabled(window));
-        EXPECT_LT(took, kDdeTerminateTimeout);
+        EXPECT_LT(took, kDdeAckTimeout + kDdeTerminateTimeout);
+        EXPECT_EQ(ProgmanAtomReferences(), atoms);
     }
-}
-
-TEST_F(DeleteGroup, SilentProgramManagerDoesNotHoldTheUninstaller)
-{
-    ProgmanDouble progman("/silent /group \"Brackenfield Printing System\"");
-    HWND window = progman.Window();
-    ASSERT_NE(window, nullptr);
-    DWORD took;
-    EXPECT_EQ(TimedDelete(&took), 0);
-    EXPECT_GE(took, kDdeAckTimeout);
-    EXPECT_LT(took, kDdeAckTimeout + 3000);
-    EXPECT_EQ(progman.Log().at(2), std::string(kExecute) + "SILENT");
-    EXPECT_TRUE(IsWindowEnabled(window));
 }
 
 TEST_F(DeleteGroup, UnansweredTerminateIsWaitedForThreeSeconds)
@@ -158,31 +224,20 @@ TEST_F(DeleteGroup, UnansweredTerminateIsWaitedForThreeSeconds)
     EXPECT_LT(took, kDdeTerminateTimeout + 2000);
 }
 
-TEST_F(DeleteGroup, NobodyAnsweringGivesZeroAfterStartingProgramManager)
+// A Program Manager window that does not answer, or answers nothing: the
+// initiation goes to every window then, and the shell answers. A hung window
+// is neither shown nor disabled, which would wait for it for ever.
+TEST_F(DeleteGroup, ADeafOrHungProgramManagerLeavesItToTheShell)
 {
-    ProgmanDouble progman("/deaf /group \"Brackenfield Printing System\"");
-    ASSERT_NE(progman.Window(), nullptr);
-    DWORD took;
-    EXPECT_EQ(TimedDelete(&took), 0);
-    EXPECT_LT(took, 10000u);
-    // Asked, "PROGMAN" started, asked again; no command without a partner.
-    std::vector<std::string> expected = {"READY", "INITIATE PROGMAN PROGMAN IGNORED",
-                                         "INITIATE PROGMAN PROGMAN IGNORED"};
-    EXPECT_EQ(progman.Log(), expected);
-    EXPECT_TRUE(EndWineProgman());
-}
-
-TEST_F(DeleteGroup, ProgramManagerThatAppearsLateIsAskedThere)
-{
-    // Not running when the deletion starts: its window comes only after the
-    // first initiation has gone unanswered.
-    ProgmanDouble progman("/delay 1500 /group \"Brackenfield Printing System\"");
-    DWORD took;
-    EXPECT_EQ(TimedDelete(&took), 1);
-    std::vector<std::string> expected = {"READY", "INITIATE PROGMAN PROGMAN ACCEPTED",
-                                         std::string(kExecute) + "ACK", "TERMINATE ANSWERED"};
-    EXPECT_EQ(progman.Log(), expected);
-    EXPECT_TRUE(progman.Groups().empty());
+    for (const char* options : {"/deaf", "/hang"}) {
+        ASSERT_TRUE(CreateShellGroup(kGroup));
+        ProgmanDouble progman(options);
+        ASSERT_NE(progman.Window(), nullptr) << options;
+        DWORD took;
+        EXPECT_EQ(TimedDelete(&took), 1) << options;
+        EXPECT_FALSE(FileExists(GroupFolder(kGroup))) << options;
+        EXPECT_LT(took, 15000u) << options;
+    }
 }
 
 // Drives a client window directly: what strangers send is released and does
@@ -228,7 +283,6 @@ TEST_F(DeleteGroup, StrangersDoNotDisturbTheConversation)
     EXPECT_EQ(log[4], "INITIATE PROGMAN PROGMAN ACCEPTED");
     EXPECT_EQ(log[5], "EXECUTE [CreateGroup(Fresh)] ENABLED ACK");
     EXPECT_EQ(log[6], "TERMINATE ANSWERED");
-    EXPECT_FALSE(EndWineProgman());
 }
 
 }  // namespace

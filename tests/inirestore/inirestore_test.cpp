@@ -1,9 +1,13 @@
 // The settings restore under wine, on the prefix's real SYSTEM.INI and
 // WIN.INI: the compressed copy, both passes byte for byte, the profile
-// updates, and the failures that must leave the old content intact.
+// writes in their order, and the failures that must leave the old content.
+// The restore's two writers are this test's own (linked in their place), so
+// that a write can fail as on a full disk.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "inirestore/inirestore.h"
 #include "shell/config.h"
@@ -23,12 +27,46 @@ std::string Read(const std::string& path)
 
 std::string Profile(const char* section, const char* key)
 {
-    char text[256];
+    char text[1024];
     GetProfileStringA(section, key, "<none>", text, sizeof text);
     return text;
 }
 
-// Whether a pass left a work copy (GetTempFileNameA names them QORxxxx.TMP).
+// Writes that succeed before one fails (-1: none fails), for each writer.
+int g_textWrites = -1;
+int g_profileWrites = -1;
+// Every profile write: section, key and value ("-" for null), and whether
+// the file pass had already taken the entry only it removes out of WIN.INI.
+std::vector<std::string> g_profileCalls;
+constexpr char kPassMarker[] = "QOR.PS=x";
+
+}  // namespace
+
+bool WriteIniText(const char* text, std::size_t length, void* file)
+{
+    if (g_textWrites == 0)
+        return false;
+    if (g_textWrites > 0)
+        --g_textWrites;
+    return std::fwrite(text, 1, length, static_cast<std::FILE*>(file)) == length;
+}
+
+bool WriteProfileValue(const char* section, const char* key, const char* value)
+{
+    std::string call = std::string(section ? section : "-") + "|" + (key ? key : "-") + "|" +
+                       (value ? value : "-");
+    if (Read(InWindows("WIN.INI")).find(kPassMarker) == std::string::npos)
+        call += " after the pass";
+    g_profileCalls.push_back(call);
+    if (g_profileWrites == 0)
+        return false;
+    if (g_profileWrites > 0)
+        --g_profileWrites;
+    return WriteProfileStringA(section, key, value) != 0;
+}
+
+namespace {
+
 bool WorkCopyLeft()
 {
     WIN32_FIND_DATAA data;
@@ -57,7 +95,12 @@ protected:
     SavedFile systemIni{"SYSTEM.INI"}, winIni{"WIN.INI"}, system000{"SYSTEM.000"}, win000{"WIN.000"};
     SavedEntry device{"device"}, run{"run"};
 
-    void SetUp() override { g_config = ConfigRecord(); }
+    void SetUp() override
+    {
+        g_config = ConfigRecord();
+        g_textWrites = g_profileWrites = -1;
+        g_profileCalls.clear();
+    }
     void TearDown() override { EXPECT_FALSE(WorkCopyLeft()) << "a work copy was left behind"; }
 };
 
@@ -81,43 +124,28 @@ TEST_F(IniRestore, CopyCompressedFileExpandsOrCopiesByteForByte)
 }
 
 const char kPackageSystemIni[] = "[386Enh]\r\nVornLPT=LPT1\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n";
-// Every row of the WIN.INI filter. Nothing of [windows] or [PSCRIPT] is
-// written to the file itself here, so it is exactly the filter's output.
 const char kWinIniBefore[] =
     "[windows]\r\nQOR.GDI=1\r\n[Devices]\r\n;first printer follows\r\n"
     "QOR Brackenfield 4400=QOR4400,LPT1:\r\nOffice Printer=PSCRIPT,LPT2:\r\n"
-    "qor 4400 brackenfield ps2=PSCRIPT,LPT3:\r\n\r\n[QOR Brackenfield 4400,LPT1:]\r\n\r\npaper=1\r\n"
-    "[QOR Brackenfield Model 2890 GDI,LPT2:]\r\nx=1\r\n[qor brackenfield 4400,LPT1:]\r\nQOR.PS=1\r\n"
-    "[PrinterPorts]\r\nQOR 4400 Brackenfield PS2=PSCRIPT,LPT1:,15,45\r\n"
-    "Office Printer=PSCRIPT,LPT2:,15,45\r\n[pscript]\r\na=vornps\r\nb=VORNPS,LPT1:\r\nQor.Pcl=1\r\n"
-    "; c=VORNPS\r\n[ports]\r\nLPT1:=\r\nqor.gdi=2\n[intl]\r\nx=VORNPS";
+    "[QOR Brackenfield 4400,LPT1:]\r\n\r\npaper=1\r\n[ports]\r\nLPT1:=\r\nqor.gdi=2\n[intl]\r\nx=VORNPS";
 
-// Both passes byte for byte and their .000 copies. The SYSTEM.INI text has
-// every row of the [386Enh] filter, a line longer than a piece, mixed line
-// ends and a last line without one.
+// Both passes byte for byte, with mixed line ends, a line longer than any
+// buffer and a last line without an end, and their .000 copies.
 TEST_F(IniRestore, PassesAreByteExact)
 {
-    const std::string longLine = "long=" + std::string(120, 'v') + "\r\n";
+    const std::string longLine = "long=" + std::string(300, 'v') + "\r\n";
     struct Row { int (*pass)(); SavedFile *ini, *copy; std::string before, after; } rows[] = {
         {RestoreSystemIni, &systemIni, &system000,
-         "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\nVornLPT=LPT1\r\nVORNLPT = 2\n"
-         "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\r\nDEVICE = vornvmi.386\r\n"
-         "device=C:\\X\\MYVORNVMI.386\r\n\t;device=vpd.386\r\n;DEVICE = C:\\WINDOWS\\SYSTEM\\VPD.386\r\n"
-         "; device=vpd.386\r\ncomment without equals\r\n\r\n" + longLine +
-         "[NonWindowsApp]\r\ndevice=vornvmi.386\r\n [386enh]\r\nVornLPT=3\r\nlast=1",
-         "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\n"
-         "device=C:\\X\\MYVORNVMI.386\r\ndevice=vpd.386\r\ndevice=vpd.386\r\n"
-         "; device=vpd.386\r\ncomment without equals\r\n\r\n" + longLine +
-         "[NonWindowsApp]\r\ndevice=vornvmi.386\r\n [386enh]\r\nlast=1"},
+         "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\nVornLPT=LPT1\n"
+         "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\r\n\t;device=vpd.386\r\n" + longLine +
+         "[NonWindowsApp]\r\ndevice=vornvmi.386\r\nlast=1",
+         "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\ndevice=vpd.386\r\n" + longLine +
+         "[NonWindowsApp]\r\ndevice=vornvmi.386\r\nlast=1"},
         {RestoreSystemIni, &systemIni, &system000, "", ""},
         {RestoreWinIni, &winIni, &win000, kWinIniBefore,
-         "[windows]\r\nQOR.GDI=1\r\n[Devices]\r\n;first printer follows\r\n"
-         "Office Printer=PSCRIPT,LPT2:\r\nqor 4400 brackenfield ps2=PSCRIPT,LPT3:\r\n\r\n"
-         "[qor brackenfield 4400,LPT1:]\r\nQOR.PS=1\r\n[PrinterPorts]\r\n"
-         "Office Printer=PSCRIPT,LPT2:,15,45\r\n[pscript]\r\nb=VORNPS,LPT1:\r\n[ports]\r\nLPT1:=\r\n"
-         "[intl]\r\nx=VORNPS"},
+         "[windows]\r\nQOR.GDI=1\r\n[Devices]\r\n;first printer follows\r\nOffice Printer=PSCRIPT,LPT2:\r\n"
+         "[ports]\r\nLPT1:=\r\n[intl]\r\nx=VORNPS"},
     };
-    lstrcpynA(g_config.DefaultDevice, "Start Printer,PSCRIPT,LPT1:", sizeof g_config.DefaultDevice);
     for (const Row& row : rows) {
         ASSERT_TRUE(WriteFileText(row.ini->path, row.before));
         ASSERT_TRUE(WriteFileText(row.copy->path, "an older copy"));
@@ -128,14 +156,6 @@ TEST_F(IniRestore, PassesAreByteExact)
     // The default printer is the first one left in the rewritten [Devices].
     EXPECT_STREQ(g_config.DefaultDevice, "Office Printer,PSCRIPT,LPT2:");
     EXPECT_EQ(Profile("windows", "device"), "Office Printer,PSCRIPT,LPT2:");
-}
-
-// A writer that lets `g_goodWrites` pieces through and then fails, as a full
-// disk would.
-int g_goodWrites;
-bool FailingWriter(const char* text, std::size_t length, std::FILE* file)
-{
-    return g_goodWrites-- > 0 && WritePieceToFile(text, length, file);
 }
 
 // Each fault leaves both files, the default printer and no work copy behind.
@@ -149,7 +169,7 @@ TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
         const char* name;
         int (*pass)();
         DWORD share;     // SYSTEM.INI held open with this sharing
-        int goodWrites;  // pieces written before the writer fails; -1: none fails
+        int textWrites;  // lines written before the writer fails; -1: none fails
     } rows[] = {
         {"held open for reading", RestoreSystemIni, FILE_SHARE_READ, -1},
         {"held unshared: no work copy", RestoreSystemIni, 0, -1},
@@ -162,15 +182,13 @@ TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
     for (const Row& row : rows) {
         ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
         ASSERT_TRUE(WriteFileText(winIni.path, kWinIniBefore));
-        lstrcpynA(g_config.DefaultDevice, "Other,PSCRIPT,LPT2:", sizeof g_config.DefaultDevice);
         HANDLE lock = row.share == kNotHeld ? INVALID_HANDLE_VALUE
                                             : CreateFileA(systemIni.path.c_str(), GENERIC_READ, row.share,
                                                           nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_EQ(lock == INVALID_HANDLE_VALUE, row.share == kNotHeld) << row.name;
-        g_goodWrites = row.goodWrites;
-        g_writePiece = row.goodWrites < 0 ? WritePieceToFile : FailingWriter;
+        g_textWrites = row.textWrites;
         EXPECT_EQ(row.pass(), 0) << row.name;
-        g_writePiece = WritePieceToFile;
+        g_textWrites = -1;
         if (lock != INVALID_HANDLE_VALUE)
             CloseHandle(lock);
         EXPECT_EQ(Read(systemIni.path), kPackageSystemIni) << row.name;
@@ -195,25 +213,75 @@ std::string Content(const std::string& text)
     return out;
 }
 
-TEST_F(IniRestore, RestoreIniFilesCleansBothFilesAndTheProfile)
+std::string PostScriptSections()
 {
-    std::string ps2Sections;
+    std::string text;
     for (const char* port : {"LPT1:", "LPT2:", "LPT3:"}) {
-        ps2Sections += std::string("[QOR 4400 Brackenfield PS2,") + port + "]\r\nres=600\r\n";
-        ps2Sections += std::string("[QOR 4400 Brackenfield PS2,") + port + " Fonts]\r\nf=1\r\n";
+        text += std::string("[QOR 4400 Brackenfield PS2,") + port + "]\r\nres=600\r\n";
+        text += std::string("[QOR 4400 Brackenfield PS2,") + port + " Fonts]\r\nf=1\r\n";
     }
+    return text;
+}
+
+// The whole restore: the profile writes in their order (the cache flushed
+// after the six deletions and again once the file pass has written WIN.INI),
+// a run line longer than any first guess, and the counter.
+TEST_F(IniRestore, RestoreIniFilesWritesTheProfileInItsOrder)
+{
+    const std::string longRun = std::string(250, 'c') + ".exe C:\\QOR\\qvwpd.exe calc.exe";
     ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
-    ASSERT_TRUE(WriteFileText(winIni.path, "[Mail]\r\nMAPI=1\r\n" + ps2Sections +
+    ASSERT_TRUE(WriteFileText(winIni.path, "[Mail]\r\nMAPI=1\r\n" + PostScriptSections() +
                                                "[PSCRIPT]\r\nExternal Printers=2\r\n"
-                                               "[devices]\r\nP=d,LPT1:\r\nQOR.PS=x\r\n"));
-    ASSERT_TRUE(WriteProfileStringA("Windows", "run", "qvwpd.exe calc.exe"));
+                                               "[devices]\r\nP=d,LPT1:\r\n" + kPassMarker +
+                                               "\r\n"));
+    ASSERT_TRUE(WriteProfileStringA("Windows", "run", longRun.c_str()));
     EXPECT_EQ(RestoreIniFiles(), 1);
     EXPECT_EQ(Read(systemIni.path), "[386Enh]\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n");
-    EXPECT_EQ(Read(system000.path), kPackageSystemIni);
     EXPECT_EQ(Content(Read(winIni.path)),
               "[Mail]\nMAPI=1\n[PSCRIPT]\nExternalPrinters=1\n[devices]\nP=d,LPT1:\n");
     EXPECT_EQ(Profile("windows", "device"), "P,d,LPT1:");
-    EXPECT_EQ(Profile("windows", "run"), "calc.exe");
+    EXPECT_EQ(Profile("windows", "run"), std::string(250, 'c') + ".exe calc.exe");
+
+    std::vector<std::string> expected;
+    for (const char* port : {"LPT1:", "LPT2:", "LPT3:", "LPT1: Fonts", "LPT2: Fonts", "LPT3: Fonts"})
+        expected.push_back(std::string("QOR 4400 Brackenfield PS2,") + port + "|-|-");
+    expected.push_back("-|-|-");
+    expected.push_back("-|-|- after the pass");
+    expected.push_back("windows|device|P,d,LPT1: after the pass");
+    expected.push_back("Windows|run|" + std::string(250, 'c') + ".exe calc.exe after the pass");
+    expected.push_back("PSCRIPT|External Printers|1 after the pass");
+    EXPECT_EQ(g_profileCalls, expected);
+}
+
+// The six sections go through the profile functions even where the file
+// pass, which would drop them as well, fails; a value write that fails
+// fails the restore, and what comes after it is not written.
+TEST_F(IniRestore, SectionDeletionsAndFailingValueWrites)
+{
+    const std::string before = "[Mail]\r\nMAPI=1\r\n" + PostScriptSections() +
+                               "[PSCRIPT]\r\nExternal Printers=2\r\n[devices]\r\nP=d,LPT1:\r\n";
+    ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
+    ASSERT_TRUE(WriteFileText(winIni.path, before));
+    g_textWrites = 4;  // the SYSTEM.INI pass's lines; the WIN.INI pass fails
+    EXPECT_EQ(RestoreIniFiles(), 0);
+    EXPECT_EQ(Content(Read(winIni.path)), "[Mail]\nMAPI=1\n[PSCRIPT]\nExternalPrinters=2\n[devices]\nP=d,LPT1:\n");
+
+    const struct {
+        int goodWrites;  // of the three value writes
+        const char* counter;
+    } rows[] = {{0, "2"}, {1, "2"}, {2, "2"}, {3, "1"}};
+    for (const auto& row : rows) {
+        ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
+        ASSERT_TRUE(WriteFileText(winIni.path, before));
+        ASSERT_TRUE(WriteProfileStringA("Windows", "run", "qvwpd.exe"));
+        g_profileCalls.clear();
+        g_textWrites = -1;
+        g_profileWrites = 8 + row.goodWrites;  // the deletions and both flushes first
+        EXPECT_EQ(RestoreIniFiles(), row.goodWrites == 3 ? 1 : 0) << row.goodWrites;
+        EXPECT_EQ(g_profileCalls.size(), row.goodWrites == 3 ? 11u : 9u + row.goodWrites)
+            << row.goodWrites;
+        EXPECT_EQ(GetProfileIntA("PSCRIPT", "External Printers", 0), row.counter[0] - '0');
+    }
 }
 
 }  // namespace

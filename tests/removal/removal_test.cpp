@@ -152,29 +152,29 @@ TEST_F(Removal, RemovesWhatTheLogRecordsAndNothingElse)
             "QORDELET.EXE,1,,0,1,N\r\n"   // 2 skipped: the batch deletes it
             "hppcl5ms.drv,10,,0,1,N\r\n"  // 3 skipped: Windows' own driver
             "Q44PCL.DRV,10,,0,1,N\r\n"    // 4 read-only: PCL flag cleared
-            "QOR4400.DRV,10,,0,1,N\r\n"   // 5 deleted
-            "VORNWPSD.EXE,1,,0,1,N\r\n"   // 6 in use: monitor flag cleared
+            "QOR4400.DRV,43,,0,1,N\r\n"   // 5 no such directory: PostScript flag cleared
+            "VORNWPSD.EXE,1,,0,1,N\r\n"   // 6 deleted
             "..\\OUT.TXT,1,,0,1,N\r\n"    // 7 unsafe name
             "EVIL.TXT,6,,0,1,N\r\n"       // 8 unsafe directory
             "ORPHAN.TXT,42,,0,1,N\r\n"    // 9 no such directory entry
             "F.FON,5,,0,1,N\r\n"          // 10 deleted
             "DEEP.TXT,4,,0,1,N\r\n"       // 11 deleted
             "MISSING.DLL,10,,0,1,N\r\n");  // 12 not there: the gauge moves anyway
-    // The second entry's directory is emptied of its plain files; a found
-    // path beyond 99 characters is passed over, never cut.
-    const std::string longName = pkg + "\\DATA\\" + std::string(80, 'N');
+    // The second entry's directory is emptied of its plain files, long
+    // names included.
+    const std::string longName = pkg + "\\DATA\\" + std::string(150, 'N');
     const std::vector<std::string> deleted = {
         pkg + "\\A.TXT",         pkg + "\\DATA\\D1.DAT",   pkg + "\\DATA\\EXTRA.BIN",
-        pkg + "\\DATA\\.DOTFILE",
-        sys + "\\QOR4400.DRV",   pkg + "\\TTFONTS\\F.FON", pkg + "\\SUB\\DEEP\\DEEP.TXT",
+        pkg + "\\DATA\\.DOTFILE",   longName,
+        pkg + "\\VORNWPSD.EXE",  pkg + "\\TTFONTS\\F.FON", pkg + "\\SUB\\DEEP\\DEEP.TXT",
         pkg + "\\spooler.que",    sys + "\\VORNPRNT.DLL",
         sys + "\\VORNGDI.DRV",   win + "\\VORNPRNT.DLL",   pkg + "\\VORNPRNT.DLL"};
     const std::vector<std::string> kept = {
         pkg + "\\QORDELET.EXE",       sys + "\\hppcl5ms.drv",    sys + "\\Q44PCL.DRV",
-        pkg + "\\VORNWPSD.EXE",       pkg + "\\..\\OUT.TXT",     pkg + "\\..\\OUTSIDE\\EVIL.TXT",
+        sys + "\\QOR4400.DRV",        pkg + "\\..\\OUT.TXT",     pkg + "\\..\\OUTSIDE\\EVIL.TXT",
         pkg + "\\ORPHAN.TXT",         win + "\\ORPHAN.TXT",      sys + "\\ORPHAN.TXT",
         pkg + "\\KEEP\\ORPHAN.TXT",   pkg + "\\KEEP\\USER.DOC",  pkg + "\\QVSETUP.INF",
-        pkg + "\\DATA\\RO.TXT",     pkg + "\\DATA\\SUB\\IN.TXT", longName};
+        pkg + "\\DATA\\RO.TXT",     pkg + "\\DATA\\SUB\\IN.TXT"};
     for (const auto* list : {&deleted, &kept})
         for (const std::string& f : *list)
             MakeFile(f);
@@ -182,17 +182,12 @@ TEST_F(Removal, RemovesWhatTheLogRecordsAndNothingElse)
         MakeFile(d);
     for (const std::string& f : {sys + "\\Q44PCL.DRV", pkg + "\\DATA\\RO.TXT"})
         SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_READONLY);
-    HANDLE inUse = CreateFileA((pkg + "\\VORNWPSD.EXE").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
-
     EXPECT_EQ(DeleteInstalledFiles(progress), 1);
-    CloseHandle(inUse);
     HWND operation = GetDlgItem(progress, kOperationLine);
     EXPECT_EQ(WindowText(operation), "Deleting files...");
     std::vector<Step> expected = {{'p', 0, ""}, {'r', 13, ""}};
     const std::pair<int, const char*> walked[] = {
-        {0, "A.TXT"},  {1, "D1.DAT"},   {4, "Q44PCL.DRV"}, {5, "QOR4400.DRV"}, {6, "VORNWPSD.EXE"},
+        {0, "A.TXT"},  {1, "D1.DAT"},   {4, "Q44PCL.DRV"}, {6, "VORNWPSD.EXE"},
         {10, "F.FON"}, {11, "DEEP.TXT"}, {12, "MISSING.DLL"}};
     for (const auto& w : walked) {
         expected.push_back({'p', w.first, w.second});
@@ -200,7 +195,7 @@ TEST_F(Removal, RemovesWhatTheLogRecordsAndNothingElse)
     }
     EXPECT_EQ(g_gauge, expected);
     EXPECT_EQ(std::make_tuple(g_pclFlag, g_postScriptFlag, g_monitorFlag),
-              std::make_tuple(0, 1, 0));
+              std::make_tuple(0, 0, 1));
     for (const std::string& f : deleted)
         EXPECT_FALSE(FileExists(f)) << f;
     for (const std::string& f : kept)
@@ -228,17 +223,38 @@ TEST_F(Removal, RemovesWhatTheLogRecordsAndNothingElse)
     EXPECT_EQ(lstrcmpiA(current, pkg.c_str()), 0) << current;
 }
 
-TEST_F(Removal, ASecondDirectoryEntryOutsideTheInstallDirectoryIsNeverEmptied)
+// Whatever the install directory (the Windows directory, a folder holding
+// it) and whatever the second directory entry names, nothing but the files
+// the log lists goes from the Windows and system directories or from
+// outside the install directory.
+TEST_F(Removal, OddInstallDirectoriesLoseNothingTheLogDoesNotList)
 {
     const std::string victims[] = {kRoot + "\\VICTIM.TXT", kRoot + "\\A\\VICTIM.TXT",
-                                   pkg + "\\INSIDE.TXT"};
-    for (const std::string& f : victims)
-        MakeFile(f);
-    for (const char* name : {"..\\..", "..", "C:\\qortest_removal", "\\qortest_removal", "C:"}) {
-        LoadLog(std::string("1=.\r\n2=") + name + "\r\n3=WINDOWS\r\n", "");
-        DeleteInstalledFiles(progress);
+                                   win + "\\WIN.INI", win + "\\spooler.que", sys + "\\USER.DLL",
+                                   win + "\\SPOOL\\JOB.SPL"};
+    const struct {
+        std::string installDir;
+        const char* dirs;
+    } rows[] = {
+        {pkg, "1=.\r\n2=..\\..\r\n3=WINDOWS\r\n4=SYSTEM\r\n"},
+        {pkg, "1=.\r\n2=C:\\qortest_removal\r\n3=WINDOWS\r\n4=SYSTEM\r\n"},
+        {kRoot, "1=.\r\n2=WIN\r\n3=SYSTEM\r\n"},             // a package without folders
+        {win, "1=.\r\n2=SYSTEM\r\n3=x\r\n4=WINDOWS\r\n5=SYSTEM\r\n"},
+        {win, "1=.\r\n2=SPOOL\r\n3=x\r\n4=WINDOWS\r\n5=SYSTEM\r\n"},  // Windows' own folder
+        {kRoot, "1=.\r\n2=WIN\r\n3=WIN\\SYSTEM\r\n4=WINDOWS\r\n5=SYSTEM\r\n"},
+        {kRoot, "1=.\r\n2=win.\r\n3=x\r\n4=WINDOWS\r\n5=SYSTEM\r\n"},
+    };
+    for (const auto& row : rows) {
         for (const std::string& f : victims)
-            EXPECT_TRUE(FileExists(f)) << name << ": " << f;
+            MakeFile(f);
+        lstrcpynA(g_config.InstallDir, row.installDir.c_str(), sizeof g_config.InstallDir);
+        LoadLog(row.dirs, "LISTED.DLL,4,,0,1,N\r\n");
+        MakeFile(sys + "\\LISTED.DLL");
+        DeleteInstalledFiles(progress);
+        RemoveInstallDirectories(progress);
+        for (const std::string& f : victims)
+            EXPECT_TRUE(FileExists(f)) << row.installDir << " " << row.dirs << ": " << f;
+        SetCurrentDirectoryA("C:\\");
     }
 }
 
@@ -249,10 +265,11 @@ TEST_F(Removal, BatchCasesAAndBRunByCmdDeleteTheFilesAndThemselves)
     // its text: wine's cmd finds "." in an empty directory.
     const std::string earlier =
         "rem user\r\n" + kBatchHead + "DEL C:\\QORTEST_REMOVAL\\WIN\\WINSTART.BAT";
-    for (const std::string& before : {std::string(), earlier}) {
+    for (const std::string& before : {std::string(), earlier, earlier + "\r\n\r\n"}) {
         if (!before.empty())
             MakeFile(batch, before);
         WriteDeferredDeletionBatch();
+        // Only line ends after the own last line: they go with it.
         EXPECT_EQ(Read(batch), before.substr(0, before.rfind("DEL")) + kBatchHead + "del " + batch);
         RunBatch();
         EXPECT_FALSE(FileExists(batch)) << before;
@@ -281,6 +298,19 @@ TEST_F(Removal, BatchCaseCRunsTheUsersBatchOnceAndNeverLosesIt)
     EXPECT_EQ(Read(kRoot + "\\ran.txt"), "ran\r\n");
     EXPECT_TRUE(Read(old) == users || Read(batch) == users)
         << "winstart.bat: " << Read(batch) << "\noldstart.bat: " << Read(old);
+}
+
+// Lines added after an earlier block's own last line are somebody else's:
+// the whole file is the user's batch, moved aside and run, never written over.
+TEST_F(Removal, BatchWithLinesAfterAnEarlierBlockIsWrapped)
+{
+    std::string appended = kBatchHead + "del " + batch + "\r\n";
+    for (int i = 0; i < 8; ++i)
+        appended += "echo line " + std::to_string(i) + " of another program>> C:\\other.txt\r\n";
+    MakeFile(batch, appended);
+    WriteDeferredDeletionBatch();
+    EXPECT_EQ(Read(old), appended);
+    EXPECT_EQ(Read(batch), kBatchHead + WrapLines(old));
 }
 
 TEST_F(Removal, BatchCaseCWithOldstartTakenNeverTruncatesTheUsersBatch)

@@ -1,6 +1,7 @@
-// The rules that decide what the removal deletes (destinations, the skip and
-// flag tables, unsafe names, the directory range and the display rule), the
-// deferred-deletion batch's lines and the line search that finds an earlier block.
+// The engine's rules: where an installed file lives, which entries are left
+// alone or cannot be reached, which directories may be emptied or removed,
+// the flag and skip tables, the batch's lines, the line search that finds an
+// earlier block, what NT deletes at the restart, and the sequence's rules.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,85 +9,67 @@
 
 #include "engine/removal_batch.h"
 #include "engine/removal_rules.h"
+#include "engine/restart.h"
+#include "engine/sequence.h"
 #include "shell/config.h"
 
 namespace {
 
-void SetDirs(const char* windowsDir, int kind, const char* installDir)
+void SetDirs(const char* windowsDir, int kind, const char* installDir,
+             const char* systemDir = "C:\\WINDOWS\\SYSTEM")
 {
     g_config = ConfigRecord();
     std::strcpy(g_config.WindowsDir, windowsDir);
-    std::strcpy(g_config.SystemDir, "C:\\WINDOWS\\SYSTEM");
+    std::strcpy(g_config.SystemDir, systemDir);
     g_config.SystemDirKind = kind;
     std::strcpy(g_config.InstallDir, installDir);
 }
 
-const std::string kHead =  // lines 1 to 5 for C:\PKG
-    "@echo off\r\n"
-    "if exist C:\\PKG\\QORDELET.EXE del C:\\PKG\\QORDELET.EXE\r\n"
-    "if exist gauge32.dll del gauge32.dll\r\n"
-    "if exist qvwpd.exe del qvwpd.exe\r\n"
-    "if not exist C:\\PKG\\*.* rmdir C:\\PKG\r\n";
-
-struct Memory {
-    std::string data;
-    std::size_t at;
-    long failAt;  // a read error at this offset
-};
-
-int ReadMemory(void* context)
+const char* Name(FileAction a)
 {
-    Memory* m = static_cast<Memory*>(context);
-    if (m->failAt >= 0 && m->at == static_cast<std::size_t>(m->failAt))
-        return kReadError;
-    return m->at < m->data.size() ? static_cast<unsigned char>(m->data[m->at++]) : kEndOfInput;
+    return a == FileAction::Delete ? "delete" : a == FileAction::Leave ? "leave" : "unreachable";
 }
-
-}  // namespace
 
 TEST(Destination, FullPathOfEachKindOfDirectory)
 {
+    constexpr FileAction Del = FileAction::Delete, Out = FileAction::Unreachable;
     const struct {
+        const char* fileName;
         const char* dirName;
         int kind;
         const char* installDir;
-        const char* expected;  // null: skipped
+        FileAction action;
+        const char* path;
     } rows[] = {
-        {"WINDOWS", 401, "C:\\PKG", "C:\\WINDOWS\\F.DLL"},
-        {"SYSTEM", 401, "C:\\PKG", "C:\\WINDOWS\\SYSTEM\\F.DLL"},
-        {"System", 403, "C:\\PKG", "C:\\WINDOWS\\F.DLL"},
-        {"DATA", 401, "C:\\PKG", "C:\\PKG\\DATA\\F.DLL"},
-        {"DATA", 401, "D:\\", "D:\\\\DATA\\F.DLL"},
-        {".", 401, "C:\\PKG", "C:\\PKG\\.\\F.DLL"},
-        {"SYSTEM32", 401, "C:\\PKG", "C:\\PKG\\SYSTEM32\\F.DLL"},
-        {"DATA", 401, "", nullptr},  // no install directory: no guessed place
-        {"..\\..", 401, "C:\\PKG", nullptr},
-        {"", 401, "C:\\PKG", nullptr},  // what an unknown directory id yields
+        {"F.DLL", "WINDOWS", 401, "C:\\PKG", Del, "C:\\WINDOWS\\F.DLL"},
+        {"F.DLL", "SYSTEM", 401, "C:\\PKG", Del, "C:\\WINDOWS\\SYSTEM\\F.DLL"},
+        {"F.DLL", "System", 403, "C:\\PKG", Del, "C:\\WINDOWS\\F.DLL"},
+        {"F.DLL", "DATA", 401, "C:\\PKG", Del, "C:\\PKG\\DATA\\F.DLL"},
+        {"F.DLL", "DATA", 401, "D:\\", Del, "D:\\\\DATA\\F.DLL"},
+        {"F.DLL", ".", 401, "C:\\PKG", Del, "C:\\PKG\\.\\F.DLL"},
+        {"F.DLL", "DATA", 401, "", Out, ""},  // no install directory: no guessed place
+        {"F.DLL", "..\\..", 401, "C:\\PKG", Out, ""},
+        {"F.DLL", "", 401, "C:\\PKG", Out, ""},  // a rejected [Dirs] line's slot
+        {"..\\F.DLL", "DATA", 401, "C:\\PKG", Out, ""},
+        {"QORDELET.EXE", "DATA", 401, "C:\\PKG", FileAction::Leave, ""},
+        {"PSCRIPT.DRV", "", 401, "C:\\PKG", FileAction::Leave, ""},
     };
     char path[kRemovalPathSize];
     for (const auto& r : rows) {
         SetDirs("C:\\WINDOWS", r.kind, r.installDir);
         std::memset(path, 'x', sizeof path);
-        EXPECT_EQ(DecideFile("F.DLL", r.dirName, true, path, sizeof path),
-                  r.expected ? FileAction::Delete : FileAction::Skip) << r.dirName;
-        EXPECT_STREQ(path, r.expected ? r.expected : "") << r.dirName;
+        EXPECT_STREQ(Name(DecideFile(r.fileName, r.dirName, true, path, sizeof path)), Name(r.action))
+            << r.fileName << " in " << r.dirName;
+        EXPECT_STREQ(path, r.path) << r.dirName;
     }
-    EXPECT_EQ(DecideFile("F.DLL", "DATA", false, path, sizeof path), FileAction::Skip);
+    EXPECT_EQ(DecideFile("F.DLL", "DATA", false, path, sizeof path), Out);
 
-    // A path that does not fit is skipped, never cut: 62 + "\DAT\" + 12 = 79
-    // characters fit the 80-byte buffer, 80 do not.
-    SetDirs("C:\\WINDOWS", 401, ("C:\\" + std::string(59, 'P')).c_str());
-    EXPECT_EQ(DecideFile("ABCDEFGH.TXT", "DAT", true, path, sizeof path), FileAction::Delete);
-    EXPECT_EQ(DecideFile("ABCDEFGHI.TXT", "DAT", true, path, sizeof path), FileAction::Skip);
+    // A path that does not fit is not deleted, never cut.
+    std::string dir = "C:\\" + std::string(kMaxPath - 20, 'P');
+    SetDirs("C:\\WINDOWS", 401, dir.c_str());
+    EXPECT_EQ(DecideFile("ABCDEFG.TXT", "DAT", true, path, sizeof path), Del);
+    EXPECT_EQ(DecideFile("ABCDEFGH.TXT", "DAT", true, path, sizeof path), Out);
     EXPECT_STREQ(path, "");
-    EXPECT_TRUE(BuildInstallSubdir(path, sizeof path, std::string(14, 'S').c_str()));
-    EXPECT_FALSE(BuildInstallSubdir(path, sizeof path, std::string(17, 'S').c_str()));
-    SetDirs(("C:\\" + std::string(90, 'W')).c_str(), 401, "D:\\PKG");
-    EXPECT_EQ(DecideFile("F.DLL", "WINDOWS", true, path, sizeof path), FileAction::Skip);
-    // An unknown system directory must not become the current drive's root.
-    SetDirs("C:\\WINDOWS", 401, "C:\\PKG");
-    g_config.SystemDir[0] = '\0';
-    EXPECT_FALSE(BuildAfterWalkPath(1, path, sizeof path));
 }
 
 TEST(SkipAndFlagTables, PrefixesCountOnlyWhole)
@@ -94,10 +77,9 @@ TEST(SkipAndFlagTables, PrefixesCountOnlyWhole)
     for (const char* name : {"hppcl5ms.drv", "UNIDRV.DLL", "Finstall.hlp", "PSCRIPT.DRV",
                              "qordelet.exe"})
         EXPECT_TRUE(IsSkippedFile(name)) << name;
-    for (const char* name : {"HPPC.DRV", "UNIDR.DLL", "FINSTAL", "QORDELET.EX_",
+    for (const char* name : {"HPPC.DRV", "UNIDR.DLL", "FINSTAL", "PSCRIP", "QORDELET.EX_",
                              "QORDELET.EXE.OLD", "XHPPCL.DRV"})
         EXPECT_FALSE(IsSkippedFile(name)) << name;
-
     const struct {
         const char* name;
         int* flag;
@@ -124,16 +106,95 @@ TEST(UnsafeNames, NamesThatCouldReachAnotherPlace)
         EXPECT_TRUE(IsSafeDirName(name)) << name;
 }
 
+TEST(Paths, CanonicalFormAndWhereAPathLies)
+{
+    const char* canonical[][2] = {
+        {"c:\\Windows\\", "C:\\WINDOWS"}, {"C:/A//B/./C", "C:\\A\\B\\C"}, {"C:\\", "C:"},
+        {"C:\\A\\..\\..\\B", "C:\\B"}, {"C:\\DATA. \\X", "C:\\DATA\\X"}, {"C:\\A\\...\\B", "C:\\A\\B"},
+        {"\\\\srv\\share\\..\\x", "\\\\SRV\\SHARE\\X"}, {"", ""},
+    };
+    for (const auto& row : canonical) {
+        char out[kMaxPath];
+        ASSERT_TRUE(CanonicalPath(row[0], out, sizeof out)) << row[0];
+        EXPECT_STREQ(out, row[1]) << row[0];
+    }
+    char tiny[6];
+    EXPECT_FALSE(CanonicalPath("C:\\ABCDE", tiny, sizeof tiny));
+    EXPECT_TRUE(PathWithin("c:\\pkg\\data", "C:\\PKG\\", true));
+    EXPECT_TRUE(PathWithin("C:\\PKG\\.", "C:\\PKG", false));
+    EXPECT_FALSE(PathWithin("C:\\PKG\\.", "C:\\PKG", true));
+    EXPECT_FALSE(PathWithin("C:\\PKGX\\DATA", "C:\\PKG", false));
+    EXPECT_TRUE(PathWithin("C:\\WINDOWS", "C:\\", true));
+    EXPECT_FALSE(PathWithin("C:\\X", "", false));
+}
+
+// The folders the removal empties or removes on the strength of a directory
+// entry, and the install directories it treats as the package's own.
+TEST(Paths, OnlyThePackagesOwnFolders)
+{
+    const struct {
+        const char* installDir;
+        bool packageDir;
+        const char* entry1;
+        int dirCount;
+        const char* emptied;  // "": nothing
+    } rows[] = {
+        {"C:\\QOR4400", true, "SPOOL", 8, "C:\\QOR4400\\SPOOL"},
+        {"C:\\QOR4400\\", true, "SPOOL", 4, "C:\\QOR4400\\SPOOL"},
+        {"C:\\QOR4400", true, "SPOOL", 3, ""},    // entry 1 is the Windows entry then
+        {"C:\\", false, "WINDOWS", 3, ""},        // a package without folders, in a root
+        {"C:\\", false, "windows", 8, ""},
+        {"C:\\", false, "WINDOWS.", 8, ""},       // the same directory for Windows
+        {"C:\\", false, "Windows\\System", 8, ""},
+        {"C:\\", false, "QOR", 8, "C:\\QOR"},
+        {"C:\\WINDOWS", false, "SYSTEM", 8, ""},
+        {"C:\\WINDOWS", false, "SPOOL", 8, ""},   // Windows' own folder
+        {"C:\\WINDOWS\\QOR", true, "SPOOL", 8, "C:\\WINDOWS\\QOR\\SPOOL"},
+        {"C:\\QOR4400", true, ".", 8, ""},        // the install directory itself
+        {"C:\\QOR4400", true, ".\\.", 8, ""},
+        {"C:\\QOR4400", true, "", 8, ""},
+        {"C:\\QOR4400\\..\\WINDOWS", false, "SPOOL", 8, ""},
+        {"D:\\", false, "SPOOL", 8, "D:\\SPOOL"},
+    };
+    for (const auto& r : rows) {
+        SetDirs("C:\\WINDOWS", 401, r.installDir);
+        EXPECT_EQ(IsPackageInstallDir(), r.packageDir) << r.installDir;
+        char out[kEmptyingPathSize];
+        std::memset(out, 'x', sizeof out);
+        EXPECT_EQ(BuildEmptiedSubdir(out, sizeof out, r.dirCount, r.entry1), r.emptied[0] != '\0')
+            << r.installDir << " " << r.entry1;
+        EXPECT_STREQ(out, r.emptied) << r.installDir << " " << r.entry1;
+        // The after-walk files of the install directory go only from a folder
+        // of the package's own; those of the system's directories always.
+        EXPECT_EQ(BuildAfterWalkPath(0, out, sizeof out), r.packageDir) << r.installDir;
+        EXPECT_TRUE(BuildAfterWalkPath(1, out, sizeof out)) << r.installDir;
+    }
+    SetDirs("C:\\WINNT", 403, "C:\\WINNT\\SYSTEM32\\QOR", "C:\\WINNT\\SYSTEM32");
+    EXPECT_TRUE(IsPackageInstallDir());
+    EXPECT_TRUE(IsPackageSubdirectory("C:\\WINNT\\SYSTEM32\\QOR\\SPOOL"));
+    EXPECT_FALSE(IsPackageSubdirectory("C:\\WINNT\\SYSTEM32"));
+    SetDirs("C:\\WINDOWS", 401, "C:\\PKG");
+    g_config.SystemDir[0] = '\0';  // unknown: nothing of it may be guessed
+    char out[kMaxPath];
+    EXPECT_FALSE(BuildAfterWalkPath(1, out, sizeof out));
+    EXPECT_FALSE(IsPackageInstallDir());
+}
+
 TEST(DirectoryRange, RangeAndDisplay)
 {
     // The bound is also the gauge's range: 0, -1 and -2 are sent unchanged.
-    const int expected[] = {-2, -1, 0, 1, 2, 3, 4, 5, 6};
     for (int count = 0; count <= 8; ++count)
-        EXPECT_EQ(DirectoryRangeEnd(count), expected[count]) << count;
+        EXPECT_EQ(DirectoryRangeEnd(count), count - 2) << count;
     EXPECT_FALSE(ShowsDirectoryPath("C:\\PKG\\TTFONTS"));
-    EXPECT_FALSE(ShowsDirectoryPath("C:\\TTFONTS\\DATA"));
     EXPECT_TRUE(ShowsDirectoryPath("C:\\PKG\\ttfonts"));
 }
+
+const std::string kHead =  // lines 1 to 5 for C:\PKG
+    "@echo off\r\n"
+    "if exist C:\\PKG\\QORDELET.EXE del C:\\PKG\\QORDELET.EXE\r\n"
+    "if exist gauge32.dll del gauge32.dll\r\n"
+    "if exist qvwpd.exe del qvwpd.exe\r\n"
+    "if not exist C:\\PKG\\*.* rmdir C:\\PKG\r\n";
 
 TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
 {
@@ -148,23 +209,17 @@ TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
         {"C:\\WINDOWS", "C:\\PKG\\", 0,
          kHead + "call C:\\WINDOWS\\oldstart.bat\r\n"
                  "move /y C:\\WINDOWS\\oldstart.bat C:\\WINDOWS\\winstart.bat"},
-        {"C:\\", "C:\\PKG", 0,
-         kHead + "call C:\\oldstart.bat\r\nmove /y C:\\oldstart.bat C:\\winstart.bat"},
-        {"C:\\WINDOWS", "C:\\PKG", 3,  // oldstart.bat taken
-         kHead + "call C:\\WINDOWS\\oldstar3.bat\r\n"
-                 "move /y C:\\WINDOWS\\oldstar3.bat C:\\WINDOWS\\winstart.bat"},
+        {"C:\\", "C:\\PKG", 3,
+         kHead + "call C:\\oldstar3.bat\r\nmove /y C:\\oldstar3.bat C:\\winstart.bat"},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(std::string(r.windowsDir) + " " + r.installDir + " " +
-                     std::to_string(r.oldChoice));
+        SCOPED_TRACE(std::string(r.windowsDir) + " " + r.installDir);
         BatchPaths paths;
         ASSERT_TRUE(BuildBatchPaths(&paths, r.windowsDir, r.installDir));
         char old[kBatchTextSize];
-        ASSERT_TRUE(r.oldChoice < 0 ||
-                    BuildOldBatchPath(old, sizeof old, r.windowsDir, r.oldChoice));
+        ASSERT_TRUE(r.oldChoice < 0 || BuildOldBatchPath(old, sizeof old, r.windowsDir, r.oldChoice));
         BatchBlock block;
         ASSERT_TRUE(BuildBatchBlock(&block, paths, r.oldChoice < 0 ? nullptr : old));
-        EXPECT_EQ(block.count, r.oldChoice < 0 ? 6 : 7);
         std::string text;
         for (int i = 0; i < block.count; ++i)
             text += block.lines[i];
@@ -172,23 +227,14 @@ TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
     }
     char out[kBatchTextSize];
     EXPECT_FALSE(BuildOldBatchPath(out, sizeof out, "C:\\WINDOWS", kOldBatchChoices));
-}
 
-TEST(BatchText, UnsafeOrOverlongPathsWriteNothing)
-{
+    // Paths the command interpreter would split, and lines that do not fit,
+    // write nothing. Line 2 is the longest: 16 characters besides the
+    // uninstaller path twice must fit 143.
     BatchPaths paths;
-    const std::string hugeWindows = "C:\\" + std::string(200, 'W');
-    const char* unsafe[][2] = {
-        {"C:\\WINDOWS", "C:\\PROGRAM FILES\\QOR"}, {"C:\\WIN DOWS", "C:\\PKG"},
-        {"C:\\WINDOWS", "C:\\%TEMP%"},             {"C:\\WINDOWS", "C:\\A&B"},
-        {"C:\\WINDOWS", ""},                       {"C:\\WINDOWS", "\\"},
-        {hugeWindows.c_str(), "C:\\PKG"},
-    };
-    for (const auto& row : unsafe)
-        EXPECT_FALSE(BuildBatchPaths(&paths, row[0], row[1])) << row[0] << " " << row[1];
-
-    // Line 2 is the longest: 16 characters besides the uninstaller path
-    // twice must fit 143. A 50-character install directory gives 63 each.
+    for (const char* unsafe : {"C:\\PROGRAM FILES\\QOR", "C:\\%TEMP%", "C:\\A&B", "", "\\"})
+        EXPECT_FALSE(BuildBatchPaths(&paths, "C:\\WINDOWS", unsafe)) << unsafe;
+    EXPECT_FALSE(BuildBatchPaths(&paths, "C:\\WIN DOWS", "C:\\PKG"));
     BatchBlock block;
     std::string fits = "C:\\" + std::string(47, 'P');
     ASSERT_TRUE(BuildBatchPaths(&paths, "C:\\WINDOWS", fits.c_str()));
@@ -199,45 +245,110 @@ TEST(BatchText, UnsafeOrOverlongPathsWriteNothing)
     EXPECT_EQ(block.count, 0);
 }
 
+struct Memory {
+    std::string data;
+    std::size_t at;
+    long failAt;  // a read error at this offset
+};
+
+int ReadMemory(void* context)
+{
+    Memory* m = static_cast<Memory*>(context);
+    if (m->failAt >= 0 && m->at == static_cast<std::size_t>(m->failAt))
+        return kReadError;
+    return m->at < m->data.size() ? static_cast<unsigned char>(m->data[m->at++]) : kEndOfInput;
+}
+
 TEST(LineSearch, LineEndsLengthsAndReadErrors)
 {
-    const char* text = "del C:\\WINDOWS\\winstart.bat";
-    const long n = static_cast<long>(std::strlen(text));
+    const std::string t = "del C:\\WINDOWS\\winstart.bat";
+    const long n = static_cast<long>(t.size());
     const struct {
         const char* name;
         std::string data;
-        long prefixEnd;  // -1: no line begins with the text
-        long wholeEnd;   // -1: no line is the text
+        long prefixEnd, wholeEnd, lastEnd;  // -1: no such line
         long failAt;
     } rows[] = {
-        {"CR LF, last line unterminated", std::string("@echo off\r\n") + text, 11 + n, 11 + n, -1},
-        {"CR LF, terminated", std::string("rem\r\n") + text + "\r\nrem\r\n", 5 + n, 5 + n, -1},
-        {"other letter case", "DEL C:\\windows\\WINSTART.BAT", n, n, -1},
-        {"LF only: one long line", std::string("rem\n") + text + "\n", -1, -1, -1},
-        {"LF only, text first", std::string(text) + "\nrem\n", n + 5, -1, -1},
-        {"longer line", std::string(text) + ".old\r\n" + text, n + 4, n + 4 + 2 + n, -1},
-        {"shorter line", "del C:\\WINDOWS\\winstart.ba", -1, -1, -1},
-        {"empty file", "", -1, -1, -1},
-        {"over-long line before", std::string(5000, 'x') + "\r\n" + text, 5002 + n, 5002 + n, -1},
-        {"over-long matching line", std::string(text) + std::string(400, 'y'), n + 400, -1, -1},
-        {"CR alone ends lines", std::string("rem\r") + text, 4 + n, 4 + n, -1},
-        {"zero byte inside", std::string("del C:\\WIN\0OWS\\winstart.bat", 27), -1, -1, -1},
-        {"read error before", std::string("rem\r\n") + text, -1, -1, 3},
-        {"read error inside", std::string("rem\r\n") + text, -1, -1, 10},
+        {"last line unterminated", "@echo off\r\n" + t, 11 + n, 11 + n, 11 + n, -1},
+        {"lines after it", "rem\r\n" + t + "\r\nrem\r\n", 5 + n, 5 + n, -1, -1},
+        {"only line ends after it", "rem\r\n" + t + "\r\n\r\n", 5 + n, 5 + n, 5 + n, -1},
+        {"twice, last at the end", t + "\r\nx\r\n" + t, n, n, 2 * n + 5, -1},
+        {"other letter case", "DEL C:\\windows\\WINSTART.BAT", n, n, n, -1},
+        {"LF only: one long line", "rem\n" + t + "\n", -1, -1, -1, -1},
+        {"LF only, text first", t + "\nrem\n", n + 5, -1, -1, -1},
+        {"longer line", t + ".old\r\n" + t, n + 4, n + 4 + 2 + n, n + 4 + 2 + n, -1},
+        {"shorter line", t.substr(0, n - 1), -1, -1, -1, -1},
+        {"empty file", "", -1, -1, -1, -1},
+        {"over-long line before", std::string(5000, 'x') + "\r\n" + t, 5002 + n, 5002 + n, 5002 + n, -1},
+        {"over-long matching line", t + std::string(400, 'y'), n + 400, -1, -1, -1},
+        {"CR alone ends lines", "rem\r" + t, 4 + n, 4 + n, 4 + n, -1},
+        {"zero byte inside", std::string("del C:\\WIN\0OWS\\winstart.bat", 27), -1, -1, -1, -1},
+        {"read error before", "rem\r\n" + t, -1, -1, -1, 3},
+        {"read error inside", "rem\r\n" + t, -1, -1, -1, 10},
     };
     for (const auto& r : rows) {
-        Memory m{r.data, 0, r.failAt};
-        long start = -2;
-        EXPECT_EQ(FindLine(ReadMemory, &m, text, LineMatch::Prefix, &start), r.prefixEnd) << r.name;
-        m.at = 0;
-        long end = FindLine(ReadMemory, &m, text, LineMatch::Whole, &start);
-        EXPECT_EQ(end, r.wholeEnd) << r.name;
-        if (end >= 0) {
-            EXPECT_EQ(start, end - n) << r.name;
+        const LineMatch modes[] = {LineMatch::Prefix, LineMatch::Whole, LineMatch::WholeLast};
+        const long ends[] = {r.prefixEnd, r.wholeEnd, r.lastEnd};
+        for (int m = 0; m < 3; ++m) {
+            Memory memory{r.data, 0, r.failAt};
+            long start = -2;
+            long end = FindLine(ReadMemory, &memory, t.c_str(), modes[m], &start);
+            EXPECT_EQ(end, ends[m]) << r.name << " mode " << m;
+            if (m > 0)
+                EXPECT_EQ(start, end >= 0 ? end - n : -1) << r.name << " mode " << m;
         }
     }
-    std::string huge(300, 'a');  // longer than a searched line: never found
-    Memory m{huge, 0, -1};
-    long start;
-    EXPECT_EQ(FindLine(ReadMemory, &m, huge.c_str(), LineMatch::Prefix, &start), -1);
 }
+
+TEST(RestartDeletion, NtQueuesTheUninstallerThenThePackagesFolder)
+{
+    const struct {
+        const char* installDir;
+        int kind;
+        int count;
+        const char* uninstaller;
+        const char* directory;
+    } rows[] = {
+        {"C:\\QOR4400", 403, 2, "C:\\QOR4400\\QORDELET.EXE", "C:\\QOR4400"},
+        {"D:\\PKG\\", 403, 2, "D:\\PKG\\QORDELET.EXE", "D:\\PKG"},
+        // Blanks are no trouble here, unlike in the batch.
+        {"C:\\Program Files\\QOR", 403, 2, "C:\\Program Files\\QOR\\QORDELET.EXE",
+         "C:\\Program Files\\QOR"},
+        {"C:\\", 403, 1, "C:\\QORDELET.EXE", ""},  // a root is never removed
+        {"C:\\WINDOWS", 403, 1, "C:\\WINDOWS\\QORDELET.EXE", ""},
+        {"C:\\QOR4400", 401, 0, "", ""},  // the Windows 95 family runs the batch
+        {"", 403, 0, "", ""},
+    };
+    for (const auto& r : rows) {
+        SetDirs("C:\\WINDOWS", r.kind, r.installDir);
+        char paths[2][kMaxPath] = {"", ""};
+        ASSERT_EQ(RestartDeletionPaths(paths), r.count) << r.installDir;
+        EXPECT_STREQ(paths[0], r.uninstaller);
+        EXPECT_STREQ(paths[1], r.directory);
+    }
+    SetDirs("C:\\WINDOWS", 403, ("C:\\" + std::string(kMaxPath - 12, 'L')).c_str());
+    char paths[2][kMaxPath];
+    EXPECT_EQ(RestartDeletionPaths(paths), 0);
+}
+
+TEST(Sequence, SystemDirectoryKindAndDriveRoot)
+{
+    const struct {
+        const char* windows;
+        const char* system;
+        int kind;
+    } rows[] = {
+        {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", 401}, {"C:\\WINDOWS", "c:\\windows\\system\\", 401},
+        {"C:\\", "C:\\SYSTEM", 401},                 {"C:\\WINNT", "C:\\WINNT\\SYSTEM32", 403},
+        {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEMX", 403}, {"C:\\WINDOWS", "D:\\WINDOWS\\SYSTEM", 403},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(SystemDirectoryKind(r.windows, r.system), r.kind) << r.windows << " " << r.system;
+    char root[4];
+    ASSERT_TRUE(InstallDriveRoot("d:\\qor4400", root, sizeof root));
+    EXPECT_STREQ(root, "D:\\");
+    for (const char* noDrive : {"\\\\server\\share", "QOR4400", ""})
+        EXPECT_FALSE(InstallDriveRoot(noDrive, root, sizeof root)) << noDrive;
+}
+
+}  // namespace

@@ -2,12 +2,14 @@
 // table, what each failure left as it was, and a run that succeeds.
 #include <gtest/gtest.h>
 
-#include <direct.h>
+#include <windows.h>
+#include <winspool.h>
 
 #include <string>
 #include <vector>
 
 #include "ddeclient/ddeclient.h"
+#include "engine/components.h"
 #include "engine/engine.h"
 #include "shell/shell.h"
 #include "support/winsupport.h"
@@ -23,10 +25,52 @@ struct Box {
 };
 std::vector<Box> g_boxes;
 
-int WINAPI RecordBox(HWND, LPCSTR text, LPCSTR caption, UINT)
+}  // namespace
+
+// This test's own message box, linked in place of the program's.
+int ShowMessageBox(HWND, const char* text, const char* caption, UINT)
 {
     g_boxes.push_back({text, caption});
     return IDOK;
+}
+
+namespace {
+
+const char kPrinter[] = "QOR Brackenfield 4400";
+const char kKey[] = "Enum\\LPTENUM\\QORBRACKENFIELD_44001EEC";
+
+// The package's PCL printer with its driver, and its Plug and Play key.
+void AddPackagePrinterAndKey()
+{
+    DRIVER_INFO_3A driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>(kPrinter);
+    driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
+    driver.pDataFile = const_cast<char*>("generic.ppd");
+    AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver));
+    PRINTER_INFO_2A info = {};
+    info.pPrinterName = info.pDriverName = const_cast<char*>(kPrinter);
+    info.pPortName = const_cast<char*>("LPT1:");
+    info.pPrintProcessor = const_cast<char*>("wineps");
+    info.pDatatype = const_cast<char*>("RAW");
+    if (HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)))
+        ClosePrinter(printer);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == 0)
+        RegCloseKey(key);
+}
+
+bool PackagePrinterOrKeyLeft()
+{
+    HANDLE printer;
+    HKEY key;
+    bool printerLeft = OpenPrinterA(const_cast<char*>(kPrinter), &printer, nullptr) != 0;
+    if (printerLeft)
+        ClosePrinter(printer);
+    bool keyLeft = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key) == 0;
+    if (keyLeft)
+        RegCloseKey(key);
+    return printerLeft || keyLeft;
 }
 
 const char kLog[] =
@@ -82,7 +126,7 @@ protected:
         ASSERT_TRUE(WriteFileText(Pkg("SUB\\B.DAT"), "b"));
 
         g_boxes.clear();
-        g_messageBox = RecordBox;
+        AddPackagePrinterAndKey();
         g_instance = GetModuleHandleA(nullptr);
         static bool registered = RegisterDDEClientClass(g_instance);
         ASSERT_TRUE(registered);
@@ -99,7 +143,8 @@ protected:
 
     void TearDown() override
     {
-        g_messageBox = MessageBoxA;
+        RemovePrinters();
+        RemovePlugAndPlayKey();
         if (IsWindow(g_mainWindow))
             DestroyWindow(g_mainWindow);
         SetCurrentDirectoryA("C:\\");
@@ -141,17 +186,23 @@ protected:
     }
 };
 
+// The package's programs are closed first, whatever comes after.
 TEST_F(Sequence, MissingSetupLogNamesItsPathAndChangesNothing)
 {
     ProgramManager progman(false);
     DeleteFileA(Pkg("QVSETUP.INF").c_str());
+    Process components("\"" + BinDir() + "components_double.exe\" /log \"" + WindowsDir() +
+                       "\\temp\\qorseq-components.log\" all");
+    ASSERT_TRUE(WaitForWindow("PanelClass", nullptr));
     EXPECT_EQ(RunUninstall(), 0);
+    EXPECT_EQ(components.WaitExit(5000), 0) << "the components were not closed";
     ExpectOneBox("The C:\\QORSEQ\\QVSETUP.INF file cannot be loaded onto your system.\n"
                  "Brackenfield cannot be un-installed on your system.",
                  "QOR Brackenfield Un-Install Error");
     EXPECT_FALSE(IsWindow(g_mainWindow));
     EXPECT_TRUE(WinIniUntouched());
     EXPECT_TRUE(FileExists(Pkg("DATA\\A.DAT")));
+    EXPECT_TRUE(PackagePrinterOrKeyLeft());
 }
 
 TEST_F(Sequence, FailedSettingsRestoreStopsBeforePrintersAndFiles)
@@ -171,6 +222,12 @@ TEST_F(Sequence, FailedSettingsRestoreStopsBeforePrintersAndFiles)
     std::string log;
     ReadFileText(ProgramManager::LogPath(), &log);
     EXPECT_EQ(log.find("EXECUTE"), std::string::npos) << "the group was asked for before";
+    HANDLE printer;
+    ASSERT_TRUE(OpenPrinterA(const_cast<char*>(kPrinter), &printer, nullptr)) << "printer removed before";
+    ClosePrinter(printer);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key), 0) << "key removed before";
+    RegCloseKey(key);
 }
 
 TEST_F(Sequence, RefusedGroupDeletionIsOnlyAWarning)
@@ -179,6 +236,7 @@ TEST_F(Sequence, RefusedGroupDeletionIsOnlyAWarning)
     EXPECT_EQ(RunUninstall(), 1);
     ExpectOneBox("Cannot remove Brackenfield group from Program Manager.",
                  "QOR Brackenfield Un-Install Warning");
+    EXPECT_EQ(g_groupFlag, 0);
     EXPECT_TRUE(IsWindow(g_mainWindow));
     EXPECT_FALSE(FileExists(Pkg("DATA\\A.DAT")));
     EXPECT_FALSE(FileExists(kInstallDir));
@@ -226,6 +284,8 @@ TEST_F(Sequence, SuccessLeavesTheInstallDirectoryAndStandsOnTheDriveRoot)
     SetCurrentDirectoryA(kInstallDir.c_str());
     EXPECT_EQ(RunUninstall(), 1);
     EXPECT_TRUE(g_boxes.empty()) << AllBoxes();
+    EXPECT_EQ(g_groupFlag, 1);
+    EXPECT_FALSE(PackagePrinterOrKeyLeft());
     EXPECT_EQ(g_config.SystemDirKind, 403);  // wine's system directory is system32
     EXPECT_FALSE(FileExists(kInstallDir));
     EXPECT_FALSE(GetModuleHandleA("GAUGE321.DLL"));

@@ -35,30 +35,67 @@ struct Box {
 struct Record {
     std::vector<Box> boxes;
     std::vector<std::pair<UINT, bool>> ownerMessages;  // message, page still a window
-    std::vector<BOOL> exitAnswers;  // ExitWindowsEx's, in turn; TRUE after the list
-    std::vector<UINT> exitCalls;
+    std::vector<bool> rebootAnswers;  // the system's, in turn; true after the list
+    std::vector<bool> reboots;        // each request: was SeShutdownPrivilege enabled?
     int batches = 0;
 } g_rec;
 HWND g_page;
 
-int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+// Whether the process's token holds SeShutdownPrivilege enabled; with
+// `disable`, it is disabled first, as it is for every user at logon.
+bool ShutdownPrivilegeEnabled(bool disable = false)
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_ADJUST_PRIVILEGES, &token))
+        return false;
+    TOKEN_PRIVILEGES off = {1, {{{0, 0}, 0}}};
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &off.Privileges[0].Luid);
+    if (disable)
+        AdjustTokenPrivileges(token, FALSE, &off, 0, nullptr, nullptr);
+    std::vector<char> buffer(4096);
+    DWORD size = 0;
+    bool enabled = false;
+    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), buffer.size(), &size)) {
+        const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+        for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
+            const LUID& l = held->Privileges[i].Luid;
+            if (l.LowPart == off.Privileges[0].Luid.LowPart && l.HighPart == off.Privileges[0].Luid.HighPart)
+                enabled = (held->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+        }
+    }
+    CloseHandle(token);
+    return enabled;
+}
+
+}  // namespace
+
+// This test's own message box, restart request and batch writer, linked in
+// place of the program's: nobody presses OK, and the session goes on.
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style)
 {
     g_rec.boxes.push_back({text, caption, style, owner});
     return IDOK;
 }
+
+bool RequestReboot()
+{
+    std::size_t n = g_rec.reboots.size();
+    g_rec.reboots.push_back(ShutdownPrivilegeEnabled());
+    return n < g_rec.rebootAnswers.size() ? g_rec.rebootAnswers[n] : true;
+}
+
+void PrepareRestartRemoval()
+{
+    ++g_rec.batches;
+}
+
+namespace {
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == kStartUninstall || message == kFinish)
         g_rec.ownerMessages.push_back({message, IsWindow(g_page) != FALSE});
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-BOOL WINAPI FakeExitWindows(UINT flags, DWORD reason)
-{
-    std::size_t n = g_rec.exitCalls.size();
-    g_rec.exitCalls.push_back(flags | (reason ? 0x80000000u : 0));
-    return n < g_rec.exitAnswers.size() ? g_rec.exitAnswers[n] : TRUE;
 }
 
 // The program's message loop: every message offered to the page first.
@@ -138,10 +175,8 @@ protected:
         lstrcpynA(g_config.WarningCaption, kWarning, sizeof g_config.WarningCaption);
         g_numColors = -1;  // what a true-colour display reports
         g_pclFlag = g_postScriptFlag = g_monitorFlag = 1;
+        g_groupFlag = 1;
         g_rec = Record();
-        g_messageBox = RecordBox;
-        g_exitWindows = FakeExitWindows;
-        g_writeDeferredBatch = [] { ++g_rec.batches; };
         gauge = LoadLibraryA((BinDir() + "GAUGE32.DLL").c_str());  // the progress dialog's
         ASSERT_TRUE(gauge);
         owner = MakeOwner();
@@ -153,9 +188,6 @@ protected:
             DestroyWindow(owner);  // takes any dialog with it
         Pump(nullptr, 50);
         FreeLibrary(gauge);
-        g_messageBox = MessageBoxA;
-        g_exitWindows = ExitWindowsEx;
-        g_writeDeferredBatch = PrepareRestartRemoval;
     }
 
     // Hidden: without a window manager Wine waits two seconds for every
@@ -186,6 +218,7 @@ struct Ctl {
     const char* cls;
     const char* text;  // null: not compared
     bool enabled;
+    RECT du;  // x, y, width, height in dialog units, as the template has it
 };
 
 struct DialogRow {
@@ -200,37 +233,55 @@ struct DialogRow {
 
 const DialogRow kDialogs[] = {
     {"welcome", IDD_WELCOME, ContinueDlgProc, kPageCaption, WS_CAPTION | WS_SYSMENU, {200, 160},
-     {{1, "Button", "&Next >", true}, {9, "Button", "&Cancel", true},
-      {12, "Button", "< &Back", false}, {1300, "Static", "", true},
-      {-1, "Static", "Welcome to the Brackenfield 4400 Series Software Uninstaller", true},
+     {{1, "Button", "&Next >", true, {172, 185, 51, 14}},
+      {9, "Button", "&Cancel", true, {229, 185, 51, 14}},
+      {12, "Button", "< &Back", false, {121, 185, 51, 14}},
+      {1300, "Static", "", true, {10, 177, 270, 1}},
+      {-1, "Static", "Welcome to the Brackenfield 4400 Series Software Uninstaller", true, {110, 9, 148, 17}},
       {-1, "Static", "This Uninstaller will remove the Brackenfield 4400 Series Software from "
-                     "the Windows System.", true},
-      {-1, "Static", "TrueType fonts that have been installed are not removed.", true},
-      {-1, "Static", "To begin uninstalling the software, click Next.", true},
-      {-1, "Static", "Click Cancel if you do not want to uninstall the software.", true},
-      {1000, "Button", "", false}}},
+                     "the Windows System.", true, {109, 32, 169, 19}},
+      {-1, "Static", "TrueType fonts that have been installed are not removed.", true, {109, 56, 150, 20}},
+      {-1, "Static", "To begin uninstalling the software, click Next.", true, {109, 88, 167, 15}},
+      {-1, "Static", "Click Cancel if you do not want to uninstall the software.", true, {109, 112, 168, 21}},
+      {1000, "Button", "", false, {17, 15, 0, 0}}}},
     {"completion", IDD_COMPLETE, CompleteDlgProc, kPageCaption, WS_CAPTION | WS_SYSMENU,
      {200, 160},
-     {{1, "Button", "&Finish >", true}, {9, "Button", "Cancel", false},
-      {12, "Button", "< &Back", false}, {1300, "Static", "", true},
-      {-1, "Static", "Uninstallation Complete!", true},
-      {-1, "Static", "The following items were uninstalled from your hard disk:", true},
-      {1001, "Static", kAllThree, true},
-      {-1, "Static", "The following items were removed:", true},
-      {-1, "Static", "Brackenfield Program Group\nPrinter Settings from Windows", true},
-      {-1, "Static", "TrueType fonts are not removed.", true},
-      {1000, "Button", "", false}}},
+     {{1, "Button", "&Finish >", true, {174, 185, 51, 14}},
+      {9, "Button", "Cancel", false, {231, 185, 51, 14}},
+      {12, "Button", "< &Back", false, {123, 185, 51, 14}},
+      {1300, "Static", "", true, {10, 178, 270, 1}},
+      {-1, "Static", "Uninstallation Complete!", true, {99, 7, 125, 13}},
+      {-1, "Static", "The following items were uninstalled from your hard disk:", true, {99, 26, 186, 14}},
+      {1001, "Static", kAllThree, true, {111, 42, 136, 29}},
+      {-1, "Static", "The following items were removed:", true, {99, 77, 150, 15}},
+      {1002, "Static", "Brackenfield Program Group\nPrinter Settings from Windows", true, {111, 95, 129, 21}},
+      {-1, "Static", "TrueType fonts are not removed.", true, {110, 123, 142, 15}},
+      {1000, "Button", "", false, {17, 15, 0, 0}}}},
     {"progress", IDD_STATUS, StatusDlgProc, kMainTitle, WS_CAPTION, {-1, 0},
-     {{103, "Static", "", true}, {104, "Static", "", true}, {100, "Percent", nullptr, true}}},
+     {{103, "Static", "", true, {9, 4, 171, 8}}, {104, "Static", "", true, {12, 14, 173, 12}},
+      {100, "Percent", nullptr, true, {15, 35, 189, 21}}}},
     {"prompt", IDD_RESTART, EndDlgProc, kMainTitle, WS_CAPTION, {2, 45},
-     {{107, "Button", "&Restart", true}, {106, "Button", "&Exit", true},
+     {{107, "Button", "&Restart", true, {110, 50, 50, 15}}, {106, "Button", "&Exit", true, {170, 50, 50, 15}},
       {201, "Static", "The software will not be removed until Windows has been restarted.\n\n"
-                      "Restart Windows now?", true},
-      {-1, "Static", nullptr, true}}},
+                      "Restart Windows now?", true, {33, 9, 182, 36}},
+      {-1, "Static", nullptr, true, {4, 7, 0, 0}}}},
 };
 
-// Controls, frame and centring on the screen; on a colour display (and only
-// there) the grey scheme; the page picture whatever the display.
+// Pixels of `colour` inside a control.
+int PixelsOf(HWND control, COLORREF colour)
+{
+    shots::Shot shot = shots::Capture(shots::ScreenClientRect(control));
+    int n = 0;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x)
+            n += shot.At(x, y) == colour;
+    return n;
+}
+
+// Controls where the template puts them (the picture resized to LCNBMP's
+// 120 x 225 pixels, the icon to its own size), frame and centring on the
+// screen; on a colour display (and only there) the grey scheme with black
+// text; the page picture whatever the display.
 TEST_F(Wizard, DialogsControlsCentringAndColours)
 {
     for (const DialogRow& d : kDialogs) {
@@ -259,9 +310,20 @@ TEST_F(Wizard, DialogsControlsCentringAndColours)
                 EXPECT_EQ(WindowText(c), e.text) << where;
             }
             EXPECT_EQ(IsWindowEnabled(c) != FALSE, e.enabled) << where;
+            RECT want = e.du;  // each of x, y, width and height mapped on its own
+            MapDialogRect(dialog, &want);
+            if (e.id == IDC_PAGE_BITMAP)
+                want.right = 120, want.bottom = 225;
             if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
                 EXPECT_TRUE(SendMessageA(c, STM_GETICON, 0, 0)) << where << ": icon not loaded";
+                want.right = GetSystemMetrics(SM_CXICON), want.bottom = GetSystemMetrics(SM_CYICON);
             }
+            RECT got;
+            GetWindowRect(c, &got);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&got), 2);
+            EXPECT_EQ(std::vector<LONG>({got.left, got.top, got.right - got.left, got.bottom - got.top}),
+                      std::vector<LONG>({want.left, want.top, want.right, want.bottom}))
+                << where;
         }
         for (int numColors : {-1, 2}) {
             if (d.empty.x < 0)
@@ -271,12 +333,46 @@ TEST_F(Wizard, DialogsControlsCentringAndColours)
             RedrawWindow(dialog, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             Pump(dialog, 100);
-            EXPECT_EQ(PixelAt(dialog, d.empty), numColors < 0 ? kGrey : GetSysColor(COLOR_BTNFACE))
-                << name;
+            COLORREF background = numColors < 0 ? kGrey : GetSysColor(COLOR_BTNFACE);
+            EXPECT_EQ(PixelAt(dialog, d.empty), background) << name;
+            // The first text is drawn, in black, on the dialog's background.
+            for (const Ctl& e : d.controls) {
+                HWND text = e.id == -1 ? nullptr : GetDlgItem(dialog, e.id);
+                if (!text || lstrcmpiA(e.cls, "Static") != 0 || !e.text || !e.text[0])
+                    continue;
+                EXPECT_GT(PixelsOf(text, RGB(0, 0, 0)), 0) << name << ": no text in " << e.id;
+                EXPECT_GT(PixelsOf(text, background), 0) << name << ": background of " << e.id;
+                break;
+            }
             if (GetDlgItem(dialog, IDC_PAGE_BITMAP))
                 ExpectPicture(dialog, name);
         }
         DestroyWindow(dialog);
+    }
+}
+
+// The completion page lists exactly the items whose flags are still 1.
+TEST_F(Wizard, CompletionPageListsWhatWasRemoved)
+{
+    const struct {
+        int pcl, postScript, monitor, group;
+        const char* list;
+        const char* settings;
+    } rows[] = {
+        {1, 0, 1, 0, "PCL Printer Driver\nPrint Monitor Software", "Printer Settings from Windows"},
+        {0, 1, 0, 1, "PostScript Printer Driver\n", "Brackenfield Program Group\nPrinter Settings from Windows"},
+        {0, 0, 0, 0, "", "Printer Settings from Windows"},
+    };
+    for (const auto& r : rows) {
+        g_pclFlag = r.pcl, g_postScriptFlag = r.postScript, g_monitorFlag = r.monitor;
+        g_groupFlag = r.group;
+        HWND page = Open(IDD_COMPLETE, CompleteDlgProc);
+        ASSERT_TRUE(page);
+        EXPECT_EQ(WindowText(GetDlgItem(page, IDC_REMOVED_LIST)), r.list);
+        EXPECT_EQ(WindowText(GetDlgItem(page, IDC_REMOVED_SETTINGS)), r.settings);
+        if (!r.list[0])
+            EXPECT_EQ(PixelsOf(GetDlgItem(page, IDC_REMOVED_LIST), RGB(0, 0, 0)), 0);
+        DestroyWindow(page);
     }
 }
 
@@ -400,23 +496,24 @@ TEST_F(Wizard, RestartLoop)
     struct {
         const char* name;
         std::vector<Key> keys;
-        std::vector<BOOL> answers;
+        std::vector<bool> answers;
         int batches, reboots;
         bool exited, blocked;
     } rows[] = {
         {"Exit at once", {Key::Exit}, {}, 0, 0, true, false},
-        {"Restart accepted", {Key::Restart}, {TRUE}, 1, 1, false, false},
+        {"Restart accepted", {Key::Restart}, {true}, 1, 1, false, false},
         {"Escape, Alt+F4, Close ignored; Enter is Restart",
-         {Key::Escape, Key::AltF4, Key::Close, Key::Enter}, {TRUE}, 1, 1, false, false},
-        {"refused, Restart again", {Key::Restart, Key::Enter}, {FALSE, TRUE}, 1, 2, false, false},
-        {"refused twice, then Exit", {Key::Enter, Key::Restart, Key::Exit}, {FALSE, FALSE}, 1, 2,
+         {Key::Escape, Key::AltF4, Key::Close, Key::Enter}, {true}, 1, 1, false, false},
+        {"refused, Restart again", {Key::Restart, Key::Enter}, {false, true}, 1, 2, false, false},
+        {"refused twice, then Exit", {Key::Enter, Key::Restart, Key::Exit}, {false, false}, 1, 2,
          true, false},
         // Asked again, the fourth prompt would come up and overrun.
         {"prompt cannot be shown", {}, {}, 0, 0, true, true},
     };
     for (const auto& row : rows) {
         g_rec = Record();
-        g_rec.exitAnswers = row.answers;
+        g_rec.rebootAnswers = row.answers;
+        ASSERT_FALSE(ShutdownPrivilegeEnabled(true));
         if (!IsWindow(owner))
             owner = MakeOwner();
         g_blockedOwner = owner;
@@ -430,7 +527,8 @@ TEST_F(Wizard, RestartLoop)
         EXPECT_FALSE(g_script.overran) << row.name << ": the prompt stayed after the keys";
         EXPECT_EQ(g_script.next, row.keys.size()) << row.name;
         EXPECT_EQ(g_rec.batches, row.batches) << row.name;
-        EXPECT_EQ(g_rec.exitCalls, std::vector<UINT>(row.reboots, UINT(EWX_REBOOT))) << row.name;
+        // NT restarts only for a caller whose SeShutdownPrivilege is enabled.
+        EXPECT_EQ(g_rec.reboots, std::vector<bool>(row.reboots, true)) << row.name;
         EXPECT_EQ(IsWindow(owner) == FALSE, row.exited) << row.name;
         ASSERT_EQ(g_rec.boxes.size(), row.exited ? 1u : 0u) << row.name;
         if (row.exited) {
@@ -442,13 +540,33 @@ TEST_F(Wizard, RestartLoop)
     }
 }
 
+std::string BoxText(HWND box)
+{
+    char text[512] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
 // QORDELET.EXE itself: keys reach the welcome page through the program's own
-// loop; Cancel shows message 1053 with the page disabled, and the program
-// ends with exit code 0.
-TEST(Program, CancelOnTheWelcomePageEndsWithExitCodeZero)
+// loop. Escape and Alt+F4 do nothing; Enter is Next and starts the run (which
+// finds no setup log here); Cancel shows message 1053 with the page
+// disabled. The program ends with exit code 0.
+TEST(Program, KeysOnTheWelcomePage)
 {
     std::string settings = WindowsDir() + "\\vorn.ini";
     ASSERT_TRUE(WriteFileText(settings, "[APPLICATIONS]\r\nVornDir=C:\\QORWIZ\r\n"));
+    {
+        Process p("\"" + BinDir() + "QORDELET.EXE\"");
+        HWND page = WaitForWindow("#32770", kPageCaption);
+        ASSERT_TRUE(page);
+        PumpFor(300);
+        PostKey(page, Key::Enter);
+        HWND box = WaitForWindow("#32770", "QOR Brackenfield Un-Install Error");
+        ASSERT_TRUE(box) << "Enter did not start the run";
+        EXPECT_EQ(BoxText(box).rfind("The C:\\QORWIZ\\QVSETUP.INF file cannot be loaded", 0), 0u);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(p.WaitExit(), 0);
+    }
     Process p("\"" + BinDir() + "QORDELET.EXE\"");
     ASSERT_TRUE(p.started);
     HWND page = WaitForWindow("#32770", kPageCaption);
@@ -463,10 +581,8 @@ TEST(Program, CancelOnTheWelcomePageEndsWithExitCodeZero)
     PostMessageA(GetDlgItem(page, IDC_PAGE_CANCEL), BM_CLICK, 0, 0);
     HWND box = WaitForWindow("#32770", kWarning);
     ASSERT_TRUE(box);
-    char text[512];
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    EXPECT_STREQ(text, "Un-Install is not complete. If you quit the Un-Install program now, the "
-                       "software will not be un-installed.");
+    EXPECT_EQ(BoxText(box), "Un-Install is not complete. If you quit the Un-Install program now, the "
+                            "software will not be un-installed.");
     EXPECT_FALSE(IsWindowEnabled(page)) << "Next must not be usable under the notice";
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(p.WaitExit(), 0);

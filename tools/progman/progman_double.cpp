@@ -5,7 +5,7 @@
 // Command line (options in any order; quote arguments that hold spaces):
 //   progman_double.exe [/log FILE] [/state FILE] [/group NAME]...
 //                      [/refuse] [/silent] [/deaf] [/second] [/noterminate]
-//                      [/delay MS]
+//                      [/delay MS] [/hang]
 //   /log FILE     append one line per event to FILE (see below)
 //   /state FILE   rewrite FILE with the current groups, one per line, at start
 //                 and after every command
@@ -17,6 +17,7 @@
 //   /noterminate  leave the client's WM_DDE_TERMINATE unanswered
 //   /delay MS     wait MS milliseconds before making the window, as a
 //                 Program Manager that is still starting
+//   /hang         make the window, then never take a message again
 //
 // Conversation: application and topic "PROGMAN" (or a wildcard). Commands are
 // "[Name(arg,...)]" sequences: CreateGroup(name) adds a group, DeleteGroup(name)
@@ -54,7 +55,7 @@ constexpr int kListId = 100;
 struct Options {
     char log[MAX_PATH];
     char state[MAX_PATH];
-    bool refuse, silent, deaf, second, noTerminate;
+    bool refuse, silent, deaf, second, noTerminate, hang;
     DWORD delay;
 } g_options;
 
@@ -348,6 +349,8 @@ void ParseCommandLine()
             g_options.second = true;
         else if (lstrcmpiA(arg, "/noterminate") == 0)
             g_options.noTerminate = true;
+        else if (lstrcmpiA(arg, "/hang") == 0)
+            g_options.hang = true;
     }
 }
 
@@ -383,6 +386,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     ShowWindow(g_main, show);
     UpdateWindow(g_main);
     AppendLog(g_options.log, "READY");
+    while (g_options.hang)
+        Sleep(1000);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -1,0 +1,7 @@
+// The message box itself, behind ShowMessage.
+#include "shell/shell.h"
+
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style)
+{
+    return MessageBoxA(owner, text, caption, style);
+}

@@ -1,0 +1,7 @@
+// The restart request itself, behind the restart prompt.
+#include "wizard/wizard.h"
+
+bool RequestReboot()
+{
+    return ExitWindowsEx(EWX_REBOOT, 0) != 0;
+}
