@@ -80,6 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     char subdir[kEmptyingPathSize];
     BuildInstallSubdir(subdir, sizeof subdir, dirName.c_str());
     ShowsDirectoryPath(subdir);
+    // A directory emptied on the strength of the log is never the Windows
+    // directory nor one that holds it, and never the install directory.
+    if (BuildEmptiedSubdir(subdir, sizeof subdir, static_cast<int>(size % 40), dirName.c_str()) &&
+        (PathWithin(windows.c_str(), subdir, false) || PathWithin(install.c_str(), subdir, false)))
+        __builtin_trap();
     CompletionFlagFor(fileName.c_str());
 
     BatchPaths paths;

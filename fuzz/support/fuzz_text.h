@@ -1,6 +1,6 @@
 // What the libFuzzer targets share: the check that turns a broken rule into a
 // finding, the small text operations they use to restate a rule on their own,
-// and the piece-by-piece reading of an input as the INI passes read a file.
+// and the line-by-line reading of an input as the INI passes read a file.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 // A broken rule aborts, so that libFuzzer keeps the input that broke it.
 inline void Check(bool condition)
@@ -54,21 +55,24 @@ inline std::FILE* OpenBytes(const uint8_t* data, size_t size)
     return fmemopen(const_cast<uint8_t*>(data), size, "rb");
 }
 
-// Checks each piece a piece reader hands out and joins them: a piece is never
-// empty, fits its buffer with its terminator, holds a line feed only as its
-// last character, and only the last piece of all may end short of both a line
-// feed and a full buffer.
-struct PieceTrail {
-    bool ended = false;
-    std::string joined;
-
-    void Take(const char* piece, size_t length, size_t capacity)
-    {
-        Check(!ended);
-        Check(length > 0 && length < capacity && piece[length] == '\0');
-        std::string whole(piece, length);
-        Check(whole.find('\n') == std::string::npos || whole.find('\n') == length - 1);
-        ended = whole.back() != '\n' && length < capacity - 1;
-        joined += whole;
+// The lines of a text as a pass reads them: each up to and including its
+// line feed, the last one perhaps without.
+inline std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        lines.push_back(text.substr(start, end - start));
+        start = end;
     }
-};
+    return lines;
+}
+
+// A pass's writer that collects what it is given.
+inline bool CollectText(const char* text, size_t length, void* context)
+{
+    static_cast<std::string*>(context)->append(text, length);
+    return true;
+}

@@ -1,7 +1,7 @@
-// Arbitrary text through the WIN.INI pass, piece by piece as the pass reads
-// it: the pieces must give back the whole text (CR LF folded), nothing is
-// ever replaced, and only whole pieces of the package's sections, or the
-// package's entries in the four filtered sections, are dropped.
+// Arbitrary text through the WIN.INI pass: the output must consist only of
+// whole lines of the input (CR LF folded), in their order; nothing is ever
+// replaced, and only the package's sections, or the package's entries in
+// the four filtered sections, are dropped.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -32,20 +32,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::FILE* file = OpenBytes(data, size);
     if (!file)
         return 0;
+    std::string output;
+    Check(FilterWinIni(file, CollectText, &output));
+    std::fclose(file);
+
     using State = WinIniFilter::State;
-    constexpr size_t kSize = WinIniFilter::kPieceSize;
+    std::string expected;
     WinIniFilter filter;
     State state = State::Outside;  // kept here from the headers alone
-    PieceTrail trail;
-    char piece[kSize];
-    size_t length;
-    while (ReadPiece(file, piece, sizeof piece, &length)) {
-        trail.Take(piece, length, sizeof piece);
-
-        std::string text(piece);
+    for (const std::string& line : SplitLines(FoldCrLf(data, size))) {
+        std::string scratch(line.size() + 1, '\0');
+        LineAction action = filter.Next(line.c_str(), &scratch[0], scratch.size());
+        std::string text(line.c_str());
         std::string trimmed = Trimmed(text);
         State before = state;
-        PieceAction action = filter.Next(piece);
         bool header = HoldsPackageHeader(trimmed);
         if (header)
             state = State::Dropping;
@@ -54,13 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         else if (!trimmed.empty() && trimmed[0] == '[')
             state = State::Outside;
         Check(filter.state == state);
-
-        Check(action != PieceAction::Replace);
-        if (action == PieceAction::Write) {
+        Check(action != LineAction::Replace);
+        if (action == LineAction::Write) {
             Check(state != State::Dropping);  // package sections are dropped whole
+            expected += line;
             continue;
         }
-        // Dropped: a package header, a piece of a package section, or a
+        // Dropped: a package header, a line of a package section, or a
         // package entry of a filtered section.
         if (header || (before == State::Dropping && state == State::Dropping))
             continue;
@@ -69,7 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(text.find('=') != std::string::npos);
         Check(lower.find("vornps") != std::string::npos || lower.find("qor") != std::string::npos);
     }
-    std::fclose(file);
-    Check(trail.joined == FoldCrLf(data, size));
+    Check(output == expected);
     return 0;
 }

@@ -280,6 +280,8 @@ bool IsPackageSubdirectory(const char* path)
     for (const char* dir : {c.WindowsDir, c.SystemDir}) {
         if (dir[0] == '\0')
             return false;
+        if (PathWithin(dir, path, false))
+            return false;
         if (PathWithin(path, dir, false) && !PathWithin(c.InstallDir, dir, true))
             return false;
     }

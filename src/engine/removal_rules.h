@@ -61,8 +61,8 @@ bool PathWithin(const char* path, const char* dir, bool strictly);
 bool IsPackageInstallDir();
 // A directory that the removal may empty or remove because a directory entry
 // names it: strictly inside the install directory, and neither the Windows
-// nor the system directory. Inside either of those only when the install
-// directory itself lies strictly inside it.
+// nor the system directory nor a folder that holds either. Inside either of
+// those only when the install directory itself lies strictly inside it.
 bool IsPackageSubdirectory(const char* path);
 // The directory whose plain files are deleted after the walk: directory entry
 // 1 (`name`), when it is one of the package's own subdirectory entries (1 to

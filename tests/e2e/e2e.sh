@@ -1,6 +1,6 @@
 # Shared by the end-to-end scenarios: each runs QORDELET.EXE on the sample
 # package in a Wine prefix of its own (a copy of the test run's prepared one),
-# with the Program Manager double and the package's components running.
+# with the package's components running and its group in Wine's shell.
 # shellcheck shell=bash
 set -euo pipefail
 
@@ -43,7 +43,14 @@ finish() {
   echo "$SCENARIO: $failures check(s) failed"; exit 1
 }
 
-# A fresh prefix with the sample package installed and the doubles running.
+# group_dir NAME: the shell's folder of a Program Manager group.
+group_dir() { echo "$(echo "$C"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs)/$1"; }
+not() { ! "$@"; }
+# shown CLASS: whether a window of that class is open.
+shown() { wine "$BIN/pagedriver.exe" window "$1" </dev/null >/dev/null 2>&1; }
+
+# setup [SAMPLEINSTALL OPTIONS]: a fresh prefix with the sample package
+# installed and the package's components running.
 setup() {
   rm -rf "$WORK"
   mkdir -p "$WORK/payload"
@@ -60,17 +67,11 @@ setup() {
   # Flush the registry to disk for the snapshot.
   wineserver -k; wineserver -p; w cmd /c exit || true
   snapshot before
-  : >"$WORK/progman.log"
   : >"$WORK/components.log"
-  wine "$BIN/progman_double.exe" /log "$(win_path "$WORK/progman.log")" \
-       /state "$(win_path "$WORK/groups.txt")" /group "Brackenfield Printing System" \
-       /group Accessories </dev/null >/dev/null 2>&1 &
-  PROGMAN_PID=$!
   wine "$BIN/components_double.exe" /log "$(win_path "$WORK/components.log")" all \
        </dev/null >/dev/null 2>&1 &
   COMPONENTS_PID=$!
-  for _ in $(seq 100); do grep -q READY "$WORK/progman.log" 2>/dev/null && break; sleep 0.1; done
-  sleep 1
+  for _ in $(seq 100); do shown PanelClass && break; sleep 0.1; done
 }
 
 # snapshot NAME: every file of drive_c with its hash, and the registry
@@ -89,6 +90,21 @@ snapshot() {
 start_uninstaller() {
   (cd "$PKG" && wine QORDELET.EXE "$@" </dev/null >/dev/null 2>&1; echo $? >"$WORK/exit.code") &
   UNINSTALLER=$!
+}
+
+# check_only_changes REGEX: after "snapshot after", every file that went
+# matches REGEX, nothing was added but the .000 copies, and only SYSTEM.INI
+# and WIN.INI changed.
+check_only_changes() {
+  diff <(cut -f1 "$WORK/before.files") <(cut -f1 "$WORK/after.files") |
+    sed -n 's/^\([<>]\) /\1 /p' >"$WORK/files.diff" || true
+  local unexpected changed
+  unexpected=$(grep -v -E "^< ($1)" "$WORK/files.diff" | grep -v -i -E '^> \./windows/(SYSTEM|WIN)\.000$' || true)
+  [ -z "$unexpected" ] && pass "no other file added or removed" || fail "files added or removed: $unexpected"
+  changed=$(LC_ALL=C join -t "$(printf '\t')" "$WORK/before.files" "$WORK/after.files" |
+    awk -F '\t' '$2 != $3 {print tolower($1)}' | sort | tr '\n' ' ')
+  [ "$changed" = "./windows/system.ini ./windows/win.ini " ] && pass "only SYSTEM.INI and WIN.INI changed" ||
+    fail "files changed: $changed"
 }
 
 driver() { wine "$BIN/pagedriver.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }

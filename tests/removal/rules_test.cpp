@@ -173,6 +173,8 @@ TEST(Paths, OnlyThePackagesOwnFolders)
     EXPECT_TRUE(IsPackageInstallDir());
     EXPECT_TRUE(IsPackageSubdirectory("C:\\WINNT\\SYSTEM32\\QOR\\SPOOL"));
     EXPECT_FALSE(IsPackageSubdirectory("C:\\WINNT\\SYSTEM32"));
+    SetDirs("C:\\QOR\\WIN", 401, "C:\\", "C:\\QOR\\WIN\\SYSTEM");
+    EXPECT_FALSE(IsPackageSubdirectory("C:\\QOR"));  // it holds the Windows directory
     SetDirs("C:\\WINDOWS", 401, "C:\\PKG");
     g_config.SystemDir[0] = '\0';  // unknown: nothing of it may be guessed
     char out[kMaxPath];

@@ -7,6 +7,8 @@
 //   pagedriver.exe text STAGE ID              print the text of control ID
 //   pagedriver.exe close STAGE                send STAGE the close command, as
 //                                             Alt+F4 would
+//   pagedriver.exe window CLASS               exit 0 when a top-level window
+//                                             of that class exists
 //
 // Stages: backdrop (the main window), welcome (page 651), progress (dialog
 // 500), complete (page 921), prompt (dialog 200), notice (a message box of the
@@ -101,6 +103,8 @@ int main(int argc, char** argv)
         return 2;
     const char* action = argv[1];
     const char* stage = argv[2];
+    if (std::strcmp(action, "window") == 0)
+        return FindWindowA(stage, nullptr) ? 0 : 1;
     if (std::strcmp(action, "wait") == 0 || std::strcmp(action, "gone") == 0) {
         DWORD timeout = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000;
         return WaitStage(stage, timeout, std::strcmp(action, "wait") == 0) ? 0 : 1;

@@ -16,6 +16,14 @@
 //   /dirs:M         directory entries of the generated package (3 to 32)
 //   /winini:KB      pad WIN.INI with the user's own sections to about KB kB
 //   /noprinters     leave the spooler alone
+//   /nogroup        make only the user's own Program Manager group
+//   /longspool      give the emptied subdirectory a name too long for the
+//                   setup log's field, and put a file of the user's into the
+//                   folder of the directory entry after it
+//   /longlines      put lines of the user's longer than any reader's buffer
+//                   into WIN.INI, next to package patterns
+//   /winstart       leave a winstart.bat of an earlier uninstall that another
+//                   program has added lines to since
 //
 // What it lays down:
 //   - the files of the setup log, QVSETUP.INF itself, spool files in the
@@ -24,10 +32,13 @@
 //   - vorn.ini; the package's entries in WIN.INI and SYSTEM.INI among the
 //     user's; device and run of [windows]; External Printers of [PSCRIPT];
 //   - the three printers and their drivers, and the user's "Office Printer";
-//   - the Plug and Play key with nested subkeys, and a sibling of the user's.
-// The Program Manager group and the running components are the test doubles'
-// (progman_double.exe, components.exe).
+//   - the Plug and Play key with nested subkeys, and a sibling of the user's;
+//   - the Program Manager group "Brackenfield Printing System" and the user's
+//     "Accessories", made in the shell through the DDE management library as
+//     an installer makes them (the folder windows the shell opens are closed).
+// The running components are components_double.exe's.
 #include <windows.h>
+#include <ddeml.h>
 #include <winspool.h>
 
 #include <cstdio>
@@ -54,6 +65,7 @@ std::string g_windowsDir;
 std::string g_systemDir;  // where SYSTEM entries go, by the uninstaller's rule
 std::string g_installDir = "C:\\QOR4400";
 int g_style = 200;
+bool g_longSpool = false, g_longLines = false;
 
 std::string Join(const std::string& dir, const std::string& name)
 {
@@ -123,6 +135,8 @@ void SamplePackage(std::vector<Dir>* dirs, std::vector<File>* files)
 {
     *dirs = {{1, "."},     {2, "SPOOL"}, {3, "FONTS\\TTFONTS"}, {4, "FONTS"},
              {5, "HELP"},  {6, "PPD"},   {7, "WINDOWS"},        {8, "SYSTEM"}};
+    if (g_longSpool)
+        (*dirs)[1].name = "SPOOLING_DIRECTORY_WITH_A_VERY_LONG_NAME_X";
     const char* install[] = {"QORDELET.EXE", "GAUGE32.DLL",  "QVSETUP.INF",  "VORNWPSD.EXE",
                              "QVWPD.EXE",    "QVTP.EXE",     "WINPCL.EXE",   "QVPANEL.EXE",
                              "FONTMON.EXE",  "QVSTATUS.EXE", "QVSPOOL.EXE",  "README.TXT",
@@ -239,6 +253,9 @@ bool LayFiles(const std::string& payload, const std::vector<Dir>& dirs, const st
             WriteText(Join(spool, n), "spooled job\r\n");
     }
     WriteText(Join(g_installDir, "spooler.que"), "queue\r\n");
+    // The user's own letter where the entry after the emptied one points.
+    if (g_longSpool)
+        WriteText(Join(DirPath(dirs, 3), "LETTER.DOC"), "Dear user\r\n");
     return WriteText(Join(g_installDir, "QVSETUP.INF"), log) &&
            CopyPayload(payload, "QORDELET.EXE", "QORDELET.EXE") &&
            CopyPayload(payload, "GAUGE32.DL_", "GAUGE32.DLL");
@@ -276,7 +293,9 @@ bool WriteWinIni(int padKb)
         "[Mail]\r\nMAPI=1\r\n\r\n"
         "[fonts]\r\nArial (TrueType)=ARIAL.FOT\r\n\r\n"
         "[ports]\r\nLPT1:=\r\nLPT2:=\r\nCOM1:=9600,n,8,1,x\r\nQOR.PCL=\r\nQOR.GDI=\r\nQOR.PS=\r\n\r\n"
-        "[devices]\r\nOffice Printer=PSCRIPT,LPT2:\r\n"
+        "[devices]\r\n" + std::string(g_longLines ? "Wide Printer=PSCRIPT," + std::string(190, 'x') +
+                                                     ",LPT1:=VORNPS\r\n" : "") +
+        "Office Printer=PSCRIPT,LPT2:\r\n"
         "QOR Brackenfield 4400=Q44PCL,LPT1:\r\n"
         "QOR 4400 Brackenfield PS2=PSCRIPT,LPT1:\r\n"
         "QOR Brackenfield Model 2890 GDI=VORNGDI,LPT1:\r\n\r\n"
@@ -291,6 +310,9 @@ bool WriteWinIni(int padKb)
         "[QOR 4400 Brackenfield PS2,LPT1: Fonts]\r\nsoftfonts=2\r\nsoftfont1=Q44SANS.PFM\r\n\r\n"
         "[Office Printer,LPT2:]\r\norientation=1\r\n\r\n"
         "[Sounds]\r\nSystemStart=chimes.wav,Windows Start\r\n";
+    if (g_longLines)
+        text += "[ports]\r\nLPT9:=" + std::string(200, 'p') + "[QOR Brackenfield 4400\r\n"
+                "[mail]\r\nMAPI32=1\r\n";
     // The user's own sections, to the size asked for.
     for (int n = 1; static_cast<int>(text.size()) < padKb * 1024; ++n) {
         text += "\r\n[UserApp" + std::to_string(n) + "]\r\n";
@@ -373,6 +395,66 @@ bool AddPlugAndPlayKey()
            SetKey("Enum\\LPTENUM\\OFFICELASER_0001", "DeviceDesc", "Office Printer");
 }
 
+HDDEDATA CALLBACK NoCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+{
+    return nullptr;
+}
+
+// Program Manager groups, made through Program Manager's DDE service as an
+// installer makes them; on NT and Wine the shell serves it and opens a
+// folder window for every new group, which is closed again.
+bool AddGroups(bool packageGroup)
+{
+    DWORD instance = 0;
+    if (DdeInitializeA(&instance, NoCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+        return false;
+    HSZ service = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+    // The shell that serves the service may still be starting.
+    HCONV conversation = nullptr;
+    for (int i = 0; i < 100 && !conversation; ++i) {
+        conversation = DdeConnect(instance, service, service, nullptr);
+        if (!conversation)
+            Sleep(100);
+    }
+    bool ok = conversation != nullptr;
+    std::vector<std::string> groups = {"Accessories"};
+    if (packageGroup)
+        groups.push_back("Brackenfield Printing System");
+    for (const std::string& group : groups) {
+        std::string command = "[CreateGroup(" + group + ")]";
+        ok = ok && DdeClientTransaction(reinterpret_cast<BYTE*>(&command[0]),
+                                        static_cast<DWORD>(command.size() + 1), conversation,
+                                        nullptr, 0, XTYP_EXECUTE, 10000, nullptr) != nullptr;
+    }
+    if (conversation)
+        DdeDisconnect(conversation);
+    DdeFreeStringHandle(instance, service);
+    DdeUninitialize(instance);
+    if (!ok)
+        std::fprintf(stderr, "cannot create the Program Manager groups\n");
+    for (const std::string& group : groups) {
+        for (int i = 0; i < 50; ++i) {
+            if (HWND folder = FindWindowA("ExplorerWClass", group.c_str())) {
+                PostMessageA(folder, WM_CLOSE, 0, 0);
+                break;
+            }
+            Sleep(100);
+        }
+    }
+    return ok;
+}
+
+// What an earlier uninstall left in winstart.bat, and another program's
+// lines after it.
+bool WriteEarlierBatch()
+{
+    std::string batch = Join(g_windowsDir, "winstart.bat");
+    std::string text = "@echo off\r\ndel " + batch + "\r\n";
+    for (int i = 1; i <= 8; ++i)
+        text += "echo another program " + std::to_string(i) + ">> C:\\other.txt\r\n";
+    return WriteText(batch, text);
+}
+
 int IntOption(const char* arg, const char* name, int fallback)
 {
     size_t n = std::strlen(name);
@@ -387,12 +469,13 @@ int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::fprintf(stderr, "usage: sampleinstall PAYLOAD [/dir:PATH] [/style:N] [/files:N] "
-                             "[/dirs:M] [/winini:KB] [/noprinters]\n");
+                             "[/dirs:M] [/winini:KB] [/noprinters] [/nogroup] [/longspool] "
+                             "[/longlines] [/winstart]\n");
         return 2;
     }
     std::string payload = argv[1];
     int fileCount = 0, dirCount = 0, winIniKb = 0;
-    bool printers = true;
+    bool printers = true, packageGroup = true, earlierBatch = false;
     for (int i = 2; i < argc; ++i) {
         if (_strnicmp(argv[i], "/dir:", 5) == 0)
             g_installDir = argv[i] + 5;
@@ -402,6 +485,14 @@ int main(int argc, char** argv)
         winIniKb = IntOption(argv[i], "/winini:", winIniKb);
         if (lstrcmpiA(argv[i], "/noprinters") == 0)
             printers = false;
+        if (lstrcmpiA(argv[i], "/nogroup") == 0)
+            packageGroup = false;
+        if (lstrcmpiA(argv[i], "/longspool") == 0)
+            g_longSpool = true;
+        if (lstrcmpiA(argv[i], "/longlines") == 0)
+            g_longLines = true;
+        if (lstrcmpiA(argv[i], "/winstart") == 0)
+            earlierBatch = true;
     }
 
     char buf[MAX_PATH];
@@ -427,7 +518,8 @@ int main(int argc, char** argv)
         return 1;
     }
     bool ok = LayFiles(payload, dirs, files, log) && WriteSettings() && WriteSystemIni() &&
-              WriteWinIni(winIniKb) && AddPlugAndPlayKey() && (!printers || AddPrinters());
+              WriteWinIni(winIniKb) && AddPlugAndPlayKey() && (!printers || AddPrinters()) &&
+              AddGroups(packageGroup) && (!earlierBatch || WriteEarlierBatch());
     std::printf("%s: %u files, %u directories, setup log %u bytes, install directory %s\n",
                 ok ? "installed" : "FAILED", static_cast<unsigned>(files.size()),
                 static_cast<unsigned>(dirs.size()), static_cast<unsigned>(log.size()),

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# A package without folders of its own ([Dirs] 1=. 2=WINDOWS 3=SYSTEM)
+# installed in the drive root: only the files the log lists go.
+. "$(dirname "$0")/e2e.sh" drive_root
+PKG=$C
+setup '/dir:C:\' /files:30 /dirs:3
+
+start_uninstaller External
+need "completion page shown" driver wait complete 60000
+driver click complete 1
+need "restart prompt shown" driver wait prompt 20000
+driver click prompt 106
+need "closing notice shown" driver wait notice 20000
+driver click notice 1
+need "the program ended" wait_exit 20
+wineserver -k; wineserver -p; w cmd /c exit || true
+snapshot after
+check "the listed files went" test -z "$(find "$C" -maxdepth 1 -name 'F*.DAT')"
+check_only_changes '\./(F[0-9]+\.DAT|GAUGE32\.DLL|QVSETUP\.INF)$'
+finish
