@@ -202,8 +202,6 @@ int ComponentCount(const char* canonical)
 
 bool CanonicalPath(const char* path, char* out, std::size_t size)
 {
-    if (size == 0)
-        return false;
     std::size_t prefix = PrefixLength(path);
     if (prefix >= size)
         return false;
@@ -290,22 +288,16 @@ bool IsPackageSubdirectory(const char* path)
 
 bool BuildEmptiedSubdir(char* out, std::size_t size, int dirCount, const char* name)
 {
-    if (size > 0)
-        out[0] = '\0';
     // Only one of the entries that the directory removal handles: in a
     // package without folders of its own, entry 1 is the Windows or the
     // system directory's.
     constexpr int kEmptiedEntry = 1;
-    if (kEmptiedEntry >= DirectoryRangeEnd(dirCount))
-        return false;
-    if (CompareNoCase(name, "WINDOWS") == 0 || CompareNoCase(name, "SYSTEM") == 0)
-        return false;
-    if (!BuildInstallSubdir(out, size, name) || !IsPackageSubdirectory(out)) {
-        if (size > 0)
-            out[0] = '\0';
-        return false;
-    }
-    return true;
+    bool ok = kEmptiedEntry < DirectoryRangeEnd(dirCount) && CompareNoCase(name, "WINDOWS") != 0 &&
+              CompareNoCase(name, "SYSTEM") != 0 && BuildInstallSubdir(out, size, name) &&
+              IsPackageSubdirectory(out);
+    if (!ok)
+        out[0] = '\0';
+    return ok;
 }
 
 bool BuildInstallSubdir(char* out, std::size_t size, const char* dirName)

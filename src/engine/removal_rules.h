@@ -67,7 +67,8 @@ bool IsPackageSubdirectory(const char* path);
 // The directory whose plain files are deleted after the walk: directory entry
 // 1 (`name`), when it is one of the package's own subdirectory entries (1 to
 // `dirCount` - 3), is not named WINDOWS or SYSTEM, and is a package
-// subdirectory. False, with `out` empty, for anything else.
+// subdirectory. False, with `out` (of `size` > 0 bytes) empty, for anything
+// else.
 bool BuildEmptiedSubdir(char* out, std::size_t size, int dirCount, const char* name);
 
 // The install directory joined with a directory entry's name; false for an

@@ -199,7 +199,14 @@ TEST(Passes, LongLinesAreJudgedWhole)
     };
     for (const auto& r : rows)
         EXPECT_EQ(Pass(r.pass, r.before), r.after) << r.name;
-    // A write that fails fails the pass, so that the old content goes back.
+    // A read or a write that fails fails the pass, so that the old content
+    // goes back.
+    std::FILE* unreadable = std::fopen("/dev/null", "w");
+    ASSERT_TRUE(unreadable);
+    Output sink;
+    EXPECT_FALSE(FilterWinIni(unreadable, Collect, &sink));
+    EXPECT_FALSE(FilterSystemIni(unreadable, Collect, &sink));
+    std::fclose(unreadable);
     EXPECT_EQ(Pass(FilterWinIni, "[a]\nb=1\nc=2\n", 2), "<failed>");
     EXPECT_EQ(Pass(FilterWinIni, "[a]\nb=1\nc=2\n", 3), "[a]\nb=1\nc=2\n");
 }

@@ -25,17 +25,12 @@ void SetDirs(const char* windowsDir, int kind, const char* installDir,
     std::strcpy(g_config.InstallDir, installDir);
 }
 
-const char* Name(FileAction a)
-{
-    return a == FileAction::Delete ? "delete" : a == FileAction::Leave ? "leave" : "unreachable";
-}
-
 TEST(Destination, FullPathOfEachKindOfDirectory)
 {
-    constexpr FileAction Del = FileAction::Delete, Out = FileAction::Unreachable;
+    constexpr FileAction Del = FileAction::Delete, Out = FileAction::Unreachable,
+                         Leave = FileAction::Leave;
     const struct {
-        const char* fileName;
-        const char* dirName;
+        const char *fileName, *dirName;
         int kind;
         const char* installDir;
         FileAction action;
@@ -48,59 +43,45 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
         {"F.DLL", "DATA", 401, "D:\\", Del, "D:\\\\DATA\\F.DLL"},
         {"F.DLL", ".", 401, "C:\\PKG", Del, "C:\\PKG\\.\\F.DLL"},
         {"F.DLL", "DATA", 401, "", Out, ""},  // no install directory: no guessed place
-        {"F.DLL", "..\\..", 401, "C:\\PKG", Out, ""},
-        {"F.DLL", "", 401, "C:\\PKG", Out, ""},  // a rejected [Dirs] line's slot
+        {"F.DLL", "..\\..", 401, "C:\\PKG", Out, ""}, {"F.DLL", "", 401, "C:\\PKG", Out, ""},
         {"..\\F.DLL", "DATA", 401, "C:\\PKG", Out, ""},
-        {"QORDELET.EXE", "DATA", 401, "C:\\PKG", FileAction::Leave, ""},
-        {"PSCRIPT.DRV", "", 401, "C:\\PKG", FileAction::Leave, ""},
+        {"QORDELET.EXE", "DATA", 401, "C:\\PKG", Leave, ""}, {"PSCRIPT.DRV", "", 401, "C:\\PKG", Leave, ""},
     };
     char path[kRemovalPathSize];
     for (const auto& r : rows) {
         SetDirs("C:\\WINDOWS", r.kind, r.installDir);
         std::memset(path, 'x', sizeof path);
-        EXPECT_STREQ(Name(DecideFile(r.fileName, r.dirName, true, path, sizeof path)), Name(r.action))
-            << r.fileName << " in " << r.dirName;
+        EXPECT_EQ(DecideFile(r.fileName, r.dirName, true, path, sizeof path), r.action) << r.fileName << " in " << r.dirName;
         EXPECT_STREQ(path, r.path) << r.dirName;
     }
     EXPECT_EQ(DecideFile("F.DLL", "DATA", false, path, sizeof path), Out);
-
     // A path that does not fit is not deleted, never cut.
-    std::string dir = "C:\\" + std::string(kMaxPath - 20, 'P');
-    SetDirs("C:\\WINDOWS", 401, dir.c_str());
+    SetDirs("C:\\WINDOWS", 401, ("C:\\" + std::string(kMaxPath - 20, 'P')).c_str());
     EXPECT_EQ(DecideFile("ABCDEFG.TXT", "DAT", true, path, sizeof path), Del);
     EXPECT_EQ(DecideFile("ABCDEFGH.TXT", "DAT", true, path, sizeof path), Out);
     EXPECT_STREQ(path, "");
 }
 
-TEST(SkipAndFlagTables, PrefixesCountOnlyWhole)
+TEST(Names, SkipAndFlagTablesAndUnsafeNames)
 {
-    for (const char* name : {"hppcl5ms.drv", "UNIDRV.DLL", "Finstall.hlp", "PSCRIPT.DRV",
-                             "qordelet.exe"})
+    for (const char* name : {"hppcl5ms.drv", "UNIDRV.DLL", "Finstall.hlp", "PSCRIPT.DRV", "qordelet.exe"})
         EXPECT_TRUE(IsSkippedFile(name)) << name;
-    for (const char* name : {"HPPC.DRV", "UNIDR.DLL", "FINSTAL", "PSCRIP", "QORDELET.EX_",
-                             "QORDELET.EXE.OLD", "XHPPCL.DRV"})
+    for (const char* name : {"HPPC.DRV", "UNIDR.DLL", "FINSTAL", "PSCRIP", "QORDELET.EX_", "QORDELET.EXE.OLD"})
         EXPECT_FALSE(IsSkippedFile(name)) << name;
     const struct {
         const char* name;
         int* flag;
     } flags[] = {
-        {"q44pcl.drv", &g_pclFlag},         {"Q44PCL.DRV.OLD", nullptr},
-        {"QOR4400.DRV", &g_postScriptFlag}, {"QOR4400.DRVX", nullptr},
-        {"VORNWPSD.EXE", &g_monitorFlag},   {"VORNWPSD.EXE.BAK", &g_monitorFlag},
-        {"VORNWPSD.EX", nullptr},
+        {"q44pcl.drv", &g_pclFlag},       {"Q44PCL.DRV.OLD", nullptr}, {"QOR4400.DRV", &g_postScriptFlag},
+        {"QOR4400.DRVX", nullptr},        {"VORNWPSD.EXE", &g_monitorFlag},
+        {"VORNWPSD.EXE.BAK", &g_monitorFlag}, {"VORNWPSD.EX", nullptr},
     };
     for (const auto& r : flags)
         EXPECT_EQ(CompletionFlagFor(r.name), r.flag) << r.name;
-}
-
-TEST(UnsafeNames, NamesThatCouldReachAnotherPlace)
-{
-    for (const char* name : {"", ".", "..", "...", "..\\WIN.INI", "SUB/F.TXT", "C:F.TXT",
-                             "F.TXT:stream", "*.*"})
+    for (const char* name : {"", ".", "..", "...", "..\\WIN.INI", "SUB/F.TXT", "C:F.TXT", "F:s", "*.*"})
         EXPECT_FALSE(IsSafeFileName(name)) << name;
     EXPECT_TRUE(IsSafeFileName("A..B"));
-    for (const char* name : {"", "..", "..\\..", "../..", "A\\..\\..\\B", "\\", "/etc", "C:",
-                             "D:DATA", "\\\\server\\x", "...", "DATA*"})
+    for (const char* name : {"", "..", "../..", "A\\..\\..\\B", "\\", "/etc", "D:DATA", "\\\\srv\\x", "...", "D*"})
         EXPECT_FALSE(IsSafeDirName(name)) << name;
     for (const char* name : {".", "SUB\\DEEP", "SUB/DEEP", "..A", "A..", ".\\DATA"})
         EXPECT_TRUE(IsSafeDirName(name)) << name;
@@ -119,7 +100,8 @@ TEST(Paths, CanonicalFormAndWhereAPathLies)
         EXPECT_STREQ(out, row[1]) << row[0];
     }
     char tiny[6];
-    EXPECT_FALSE(CanonicalPath("C:\\ABCDE", tiny, sizeof tiny));
+    EXPECT_FALSE(CanonicalPath("C:\\ABC", tiny, sizeof tiny));
+    EXPECT_TRUE(CanonicalPath("C:\\AB", tiny, sizeof tiny));
     EXPECT_TRUE(PathWithin("c:\\pkg\\data", "C:\\PKG\\", true));
     EXPECT_TRUE(PathWithin("C:\\PKG\\.", "C:\\PKG", false));
     EXPECT_FALSE(PathWithin("C:\\PKG\\.", "C:\\PKG", true));
@@ -141,19 +123,16 @@ TEST(Paths, OnlyThePackagesOwnFolders)
     } rows[] = {
         {"C:\\QOR4400", true, "SPOOL", 8, "C:\\QOR4400\\SPOOL"},
         {"C:\\QOR4400\\", true, "SPOOL", 4, "C:\\QOR4400\\SPOOL"},
-        {"C:\\QOR4400", true, "SPOOL", 3, ""},    // entry 1 is the Windows entry then
-        {"C:\\", false, "WINDOWS", 3, ""},        // a package without folders, in a root
-        {"C:\\", false, "windows", 8, ""},
-        {"C:\\", false, "WINDOWS.", 8, ""},       // the same directory for Windows
-        {"C:\\", false, "Windows\\System", 8, ""},
-        {"C:\\", false, "QOR", 8, "C:\\QOR"},
-        {"C:\\WINDOWS", false, "SYSTEM", 8, ""},
-        {"C:\\WINDOWS", false, "SPOOL", 8, ""},   // Windows' own folder
+        {"C:\\QOR4400", true, "SPOOL", 3, ""},     // entry 1 is the Windows entry then
+        {"C:\\", false, "WINDOWS", 3, ""},         // a package without folders, in a root
+        {"C:\\", false, "windows", 8, ""},         {"C:\\", false, "WINDOWS.", 8, ""},
+        {"C:\\", false, "Windows\\System", 8, ""}, {"C:\\", false, "QOR", 8, "C:\\QOR"},
+        {"C:\\WINDOWS", false, "SYSTEM", 8, ""},   {"C:\\WINDOWS", false, "SPOOL", 8, ""},
         {"C:\\WINDOWS\\QOR", true, "SPOOL", 8, "C:\\WINDOWS\\QOR\\SPOOL"},
-        {"C:\\QOR4400", true, ".", 8, ""},        // the install directory itself
-        {"C:\\QOR4400", true, ".\\.", 8, ""},
-        {"C:\\QOR4400", true, "", 8, ""},
-        {"C:\\QOR4400\\..\\WINDOWS", false, "SPOOL", 8, ""},
+        {"C:\\QOR4400", true, ".", 8, ""},         {"C:\\QOR4400", true, ".\\.", 8, ""},
+        {"C:\\QOR4400", true, "", 8, ""},          {"C:\\QOR4400\\..\\WINDOWS", false, "SPOOL", 8, ""},
+        {"C:\\QOR4400", true, "Windows", 8, ""},   {"C:\\QOR4400", true, "system", 8, ""},
+        {"C:\\QOR4400", true, "..\\QOR4400\\SPOOL", 8, ""},
         {"D:\\", false, "SPOOL", 8, "D:\\SPOOL"},
     };
     for (const auto& r : rows) {
@@ -180,6 +159,15 @@ TEST(Paths, OnlyThePackagesOwnFolders)
     char out[kMaxPath];
     EXPECT_FALSE(BuildAfterWalkPath(1, out, sizeof out));
     EXPECT_FALSE(IsPackageInstallDir());
+    // Every after-walk row, in order.
+    SetDirs("C:\\WIN", 401, "C:\\PKG", "C:\\WIN\\SYS");
+    const char* afterWalk[] = {"C:\\PKG\\spooler.que", "C:\\WIN\\SYS\\VORNPRNT.DLL", "C:\\WIN\\SYS\\VORNGDI.DRV",
+                               "C:\\WIN\\VORNPRNT.DLL", "C:\\PKG\\VORNPRNT.DLL"};
+    for (int row = 0; row < kAfterWalkFiles; ++row) {
+        ASSERT_TRUE(BuildAfterWalkPath(row, out, sizeof out)) << row;
+        EXPECT_STREQ(out, afterWalk[row]);
+    }
+    EXPECT_FALSE(BuildAfterWalkPath(kAfterWalkFiles, out, sizeof out));
 }
 
 TEST(DirectoryRange, RangeAndDisplay)
@@ -192,27 +180,22 @@ TEST(DirectoryRange, RangeAndDisplay)
 }
 
 const std::string kHead =  // lines 1 to 5 for C:\PKG
-    "@echo off\r\n"
-    "if exist C:\\PKG\\QORDELET.EXE del C:\\PKG\\QORDELET.EXE\r\n"
-    "if exist gauge32.dll del gauge32.dll\r\n"
-    "if exist qvwpd.exe del qvwpd.exe\r\n"
+    "@echo off\r\nif exist C:\\PKG\\QORDELET.EXE del C:\\PKG\\QORDELET.EXE\r\n"
+    "if exist gauge32.dll del gauge32.dll\r\nif exist qvwpd.exe del qvwpd.exe\r\n"
     "if not exist C:\\PKG\\*.* rmdir C:\\PKG\r\n";
 
 TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
 {
     const struct {
-        const char* windowsDir;
-        const char* installDir;
+        const char *windowsDir, *installDir;
         int oldChoice;  // -1: cases A and B, the block deletes the batch
         std::string expected;
     } rows[] = {
         {"C:\\WINDOWS", "C:\\PKG", -1, kHead + "del C:\\WINDOWS\\winstart.bat"},
         {"C:\\", "C:\\PKG\\", -1, kHead + "del C:\\winstart.bat"},
         {"C:\\WINDOWS", "C:\\PKG\\", 0,
-         kHead + "call C:\\WINDOWS\\oldstart.bat\r\n"
-                 "move /y C:\\WINDOWS\\oldstart.bat C:\\WINDOWS\\winstart.bat"},
-        {"C:\\", "C:\\PKG", 3,
-         kHead + "call C:\\oldstar3.bat\r\nmove /y C:\\oldstar3.bat C:\\winstart.bat"},
+         kHead + "call C:\\WINDOWS\\oldstart.bat\r\nmove /y C:\\WINDOWS\\oldstart.bat C:\\WINDOWS\\winstart.bat"},
+        {"C:\\", "C:\\PKG", 3, kHead + "call C:\\oldstar3.bat\r\nmove /y C:\\oldstar3.bat C:\\winstart.bat"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.windowsDir) + " " + r.installDir);
@@ -229,7 +212,6 @@ TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
     }
     char out[kBatchTextSize];
     EXPECT_FALSE(BuildOldBatchPath(out, sizeof out, "C:\\WINDOWS", kOldBatchChoices));
-
     // Paths the command interpreter would split, and lines that do not fit,
     // write nothing. Line 2 is the longest: 16 characters besides the
     // uninstaller path twice must fit 143.
@@ -245,6 +227,27 @@ TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
     ASSERT_TRUE(BuildBatchPaths(&paths, "C:\\WINDOWS", (fits + "P").c_str()));
     EXPECT_FALSE(BuildBatchBlock(&block, paths, nullptr));
     EXPECT_EQ(block.count, 0);
+}
+
+TEST(BatchText, TheWrapLinesOfAnEarlierRun)
+{
+    BatchPaths paths;
+    ASSERT_TRUE(BuildBatchPaths(&paths, "C:\\W", "C:\\PKG"));
+    const std::string wrap = "call C:\\W\\oldstart.bat\r\nmove /y C:\\W\\oldstart.bat C:\\W\\winstart.bat";
+    const struct {
+        std::string data;
+        bool wholeFile, found;
+    } rows[] = {
+        {kHead + wrap, true, true}, {"x\n" + wrap, false, true}, {wrap, true, true}, {wrap, false, false},
+        {"x" + wrap, true, false}, {kHead + wrap + "\r\n", true, false}, {"CALL c:\\w\\OLDSTART.bat\r\n"
+        "MOVE /Y c:\\w\\oldstart.bat C:\\W\\WINSTART.BAT", true, true}, {wrap.substr(1), true, false},
+    };
+    for (const auto& r : rows) {
+        std::size_t tail = 0;
+        EXPECT_EQ(EndsWithWrapLines(r.data.data(), r.data.size(), r.wholeFile, paths, "C:\\W\\oldstart.bat",
+                                    &tail), r.found) << r.data;
+        EXPECT_EQ(tail, r.found ? wrap.size() : 0u) << r.data;
+    }
 }
 
 struct Memory {
@@ -279,14 +282,12 @@ TEST(LineSearch, LineEndsLengthsAndReadErrors)
         {"LF only: one long line", "rem\n" + t + "\n", -1, -1, -1, -1},
         {"LF only, text first", t + "\nrem\n", n + 5, -1, -1, -1},
         {"longer line", t + ".old\r\n" + t, n + 4, n + 4 + 2 + n, n + 4 + 2 + n, -1},
-        {"shorter line", t.substr(0, n - 1), -1, -1, -1, -1},
-        {"empty file", "", -1, -1, -1, -1},
+        {"shorter line", t.substr(0, n - 1), -1, -1, -1, -1}, {"empty file", "", -1, -1, -1, -1},
         {"over-long line before", std::string(5000, 'x') + "\r\n" + t, 5002 + n, 5002 + n, 5002 + n, -1},
         {"over-long matching line", t + std::string(400, 'y'), n + 400, -1, -1, -1},
         {"CR alone ends lines", "rem\r" + t, 4 + n, 4 + n, 4 + n, -1},
         {"zero byte inside", std::string("del C:\\WIN\0OWS\\winstart.bat", 27), -1, -1, -1, -1},
-        {"read error before", "rem\r\n" + t, -1, -1, -1, 3},
-        {"read error inside", "rem\r\n" + t, -1, -1, -1, 10},
+        {"read error before", "rem\r\n" + t, -1, -1, -1, 3}, {"read error inside", "rem\r\n" + t, -1, -1, -1, 10},
     };
     for (const auto& r : rows) {
         const LineMatch modes[] = {LineMatch::Prefix, LineMatch::Whole, LineMatch::WholeLast};
@@ -306,16 +307,13 @@ TEST(RestartDeletion, NtQueuesTheUninstallerThenThePackagesFolder)
 {
     const struct {
         const char* installDir;
-        int kind;
-        int count;
-        const char* uninstaller;
-        const char* directory;
+        int kind, count;
+        const char *uninstaller, *directory;
     } rows[] = {
         {"C:\\QOR4400", 403, 2, "C:\\QOR4400\\QORDELET.EXE", "C:\\QOR4400"},
         {"D:\\PKG\\", 403, 2, "D:\\PKG\\QORDELET.EXE", "D:\\PKG"},
         // Blanks are no trouble here, unlike in the batch.
-        {"C:\\Program Files\\QOR", 403, 2, "C:\\Program Files\\QOR\\QORDELET.EXE",
-         "C:\\Program Files\\QOR"},
+        {"C:\\Program Files\\QOR", 403, 2, "C:\\Program Files\\QOR\\QORDELET.EXE", "C:\\Program Files\\QOR"},
         {"C:\\", 403, 1, "C:\\QORDELET.EXE", ""},  // a root is never removed
         {"C:\\WINDOWS", 403, 1, "C:\\WINDOWS\\QORDELET.EXE", ""},
         {"C:\\QOR4400", 401, 0, "", ""},  // the Windows 95 family runs the batch
@@ -336,12 +334,11 @@ TEST(RestartDeletion, NtQueuesTheUninstallerThenThePackagesFolder)
 TEST(Sequence, SystemDirectoryKindAndDriveRoot)
 {
     const struct {
-        const char* windows;
-        const char* system;
+        const char *windows, *system;
         int kind;
     } rows[] = {
         {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", 401}, {"C:\\WINDOWS", "c:\\windows\\system\\", 401},
-        {"C:\\", "C:\\SYSTEM", 401},                 {"C:\\WINNT", "C:\\WINNT\\SYSTEM32", 403},
+        {"C:\\", "C:\\SYSTEM", 401}, {"C:\\WINNT", "C:\\WINNT\\SYSTEM32", 403},
         {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEMX", 403}, {"C:\\WINDOWS", "D:\\WINDOWS\\SYSTEM", 403},
     };
     for (const auto& r : rows)
@@ -349,7 +346,7 @@ TEST(Sequence, SystemDirectoryKindAndDriveRoot)
     char root[4];
     ASSERT_TRUE(InstallDriveRoot("d:\\qor4400", root, sizeof root));
     EXPECT_STREQ(root, "D:\\");
-    for (const char* noDrive : {"\\\\server\\share", "QOR4400", ""})
+    for (const char* noDrive : {"\\\\server\\share", "QOR4400", "", "1:\\X"})
         EXPECT_FALSE(InstallDriveRoot(noDrive, root, sizeof root)) << noDrive;
 }
 
