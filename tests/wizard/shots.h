@@ -1,54 +1,44 @@
-// Screen captures for the GUI tests: a rectangle of the screen read in one BitBlt.
+// Screen captures for the GUI tests: pixels as COLORREFs, in top-down rows.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <vector>
 
 namespace shots {
 
 struct Shot {
     int width = 0, height = 0;
-    std::vector<uint32_t> px;  // top-down rows of 0x00RRGGBB
+    std::vector<COLORREF> px;
 
-    COLORREF At(int x, int y) const
-    {
-        uint32_t v = px[static_cast<std::size_t>(y) * width + x];
-        return RGB((v >> 16) & 255, (v >> 8) & 255, v & 255);
-    }
+    COLORREF At(int x, int y) const { return px[static_cast<std::size_t>(y) * width + x]; }
+    int Count(COLORREF c) const { return static_cast<int>(std::count(px.begin(), px.end(), c)); }
 };
 
-inline Shot Capture(const RECT& r)
+// The client area of `window` and `margin` pixels around it, as the screen shows it.
+inline Shot Capture(HWND window, int margin = 0)
 {
-    Shot shot;
-    shot.width = r.right - r.left;
-    shot.height = r.bottom - r.top;
-    if (shot.width <= 0 || shot.height <= 0)
-        return Shot();
-    shot.px.resize(static_cast<std::size_t>(shot.width) * shot.height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+    RECT r = {};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    InflateRect(&r, margin, margin);
+    Shot s = {r.right - r.left, r.bottom - r.top, {}};
+    s.px.resize(static_cast<std::size_t>(s.width) * s.height);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, s.width, s.height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
+    BitBlt(memory, 0, 0, s.width, s.height, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, previous);
-    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0,
-                        0, 0}, {}};
-    GetDIBits(memory, bitmap, 0, shot.height, shot.px.data(), &info, DIB_RGB_COLORS);
+    BITMAPINFO info = {{sizeof info.bmiHeader, s.width, -s.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
+                       {}};
+    GetDIBits(memory, bitmap, 0, s.height, s.px.data(), &info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return shot;
-}
-
-// Client rectangle of `window` in screen coordinates.
-inline RECT ScreenClientRect(HWND window)
-{
-    RECT r;
-    GetClientRect(window, &r);
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return r;
+    for (COLORREF& c : s.px)  // 0x00RRGGBB, the DIB's order, to RGB()'s 0x00BBGGRR
+        c = RGB(GetBValue(c), GetGValue(c), GetRValue(c));
+    return s;
 }
 
 }  // namespace shots

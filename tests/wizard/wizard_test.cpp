@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/restart.h"
@@ -15,56 +16,38 @@
 #include "wizard/wizard.h"
 
 using namespace winsupport;
+using std::make_tuple;
+using std::string;
 
 namespace {
 
 constexpr char kPageCaption[] = "QOR Brackenfield 4400 Series Software Uninstaller";
 constexpr char kWarning[] = "QOR Brackenfield Un-Install Warning";
-constexpr char kAllThree[] =
-    "PCL Printer Driver\nPostScript Printer Driver\nPrint Monitor Software";
-constexpr char kRemoveByHand[] =
-    "You should manually remove the remained files from the installed directory.";
-constexpr COLORREF kGrey = RGB(192, 192, 192);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-// What the dialogs and the restart loop did.
-struct Box {
-    std::string text, caption;
-    UINT style;
-    HWND owner;
-};
+// What the dialogs and the restart loop did: the message boxes; the owner's
+// messages, each with whether the page was still about; for each reboot
+// request whether SeShutdownPrivilege was enabled, and the answers the system
+// gives in turn (true after the list); the batches written.
+using Box = std::tuple<string, string, UINT, HWND>;  // text, caption, style, owner
+using Heard = std::vector<std::pair<UINT, bool>>;
 struct Record {
-    std::vector<Box> boxes;
-    std::vector<std::pair<UINT, bool>> ownerMessages;  // message, page still a window
-    std::vector<bool> rebootAnswers;  // the system's, in turn; true after the list
-    std::vector<bool> reboots;        // each request: was SeShutdownPrivilege enabled?
-    int batches = 0;
+    std::vector<Box> boxes; Heard heard; std::vector<bool> reboots, answers; int batches;
 } g_rec;
 HWND g_page;
 
-// Whether the process's token holds SeShutdownPrivilege enabled; with
-// `disable`, it is disabled first, as it is for every user at logon.
-bool ShutdownPrivilegeEnabled(bool disable = false)
+// Disables SeShutdownPrivilege in the process's token, as it is for every
+// user at logon; true when it was enabled.
+bool DisableShutdownPrivilege()
 {
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_ADJUST_PRIVILEGES, &token))
-        return false;
-    TOKEN_PRIVILEGES off = {1, {{{0, 0}, 0}}};
+    HANDLE token = nullptr;
+    DWORD size;
+    TOKEN_PRIVILEGES off = {1, {{{0, 0}, 0}}}, before = {};
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_ADJUST_PRIVILEGES, &token);
     LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &off.Privileges[0].Luid);
-    if (disable)
-        AdjustTokenPrivileges(token, FALSE, &off, 0, nullptr, nullptr);
-    std::vector<char> buffer(4096);
-    DWORD size = 0;
-    bool enabled = false;
-    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), buffer.size(), &size)) {
-        const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
-        for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
-            const LUID& l = held->Privileges[i].Luid;
-            if (l.LowPart == off.Privileges[0].Luid.LowPart && l.HighPart == off.Privileges[0].Luid.HighPart)
-                enabled = (held->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
-        }
-    }
+    AdjustTokenPrivileges(token, FALSE, &off, sizeof before, &before, &size);
     CloseHandle(token);
-    return enabled;
+    return before.PrivilegeCount == 1 && (before.Privileges[0].Attributes & SE_PRIVILEGE_ENABLED);
 }
 
 }  // namespace
@@ -73,306 +56,204 @@ bool ShutdownPrivilegeEnabled(bool disable = false)
 // place of the program's: nobody presses OK, and the session goes on.
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style)
 {
-    g_rec.boxes.push_back({text, caption, style, owner});
+    g_rec.boxes.emplace_back(text, caption, style, owner);
     return IDOK;
 }
 
 bool RequestReboot()
 {
     std::size_t n = g_rec.reboots.size();
-    g_rec.reboots.push_back(ShutdownPrivilegeEnabled());
-    return n < g_rec.rebootAnswers.size() ? g_rec.rebootAnswers[n] : true;
+    g_rec.reboots.push_back(DisableShutdownPrivilege());  // NT restarts only with it enabled
+    return n < g_rec.answers.size() ? g_rec.answers[n] : true;
 }
 
-void PrepareRestartRemoval()
-{
-    ++g_rec.batches;
-}
+void PrepareRestartRemoval() { ++g_rec.batches; }
 
 namespace {
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == kStartUninstall || message == kFinish)
-        g_rec.ownerMessages.push_back({message, IsWindow(g_page) != FALSE});
+        g_rec.heard.push_back({message, IsWindow(g_page) || g_welcomePage || g_completionPage});
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // The program's message loop: every message offered to the page first.
 void Pump(HWND page, DWORD milliseconds)
 {
-    DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!page || !IsWindow(page) || !IsDialogMessageA(page, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < milliseconds);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(5))
+        for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);)
+            if (!page || !IsWindow(page) || !IsDialogMessageA(page, &m))
+                TranslateMessage(&m), DispatchMessageA(&m);
 }
 
-enum class Key { Enter, Escape, AltF4, Close, Restart, Exit };
-
-void PostKey(HWND dialog, Key key)
+// A key as the keyboard sends it to the focus: Enter, eScape, alt+F4, the
+// system menu's Close, and the prompt's Restart and eXit buttons.
+void PostKey(HWND dialog, char key)
 {
-    HWND focus = GetFocus();
-    HWND target = focus && IsChild(dialog, focus) ? focus : dialog;
+    HWND focus = GetFocus(), to = focus && IsChild(dialog, focus) ? focus : dialog;
     switch (key) {
-    case Key::Enter: PostMessageA(target, WM_KEYDOWN, VK_RETURN, 1); break;
-    case Key::Escape: PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1); break;
-    case Key::AltF4: PostMessageA(target, WM_SYSKEYDOWN, VK_F4, 0x20000001); break;  // Alt down
-    case Key::Close: PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
-    case Key::Restart: PostMessageA(GetDlgItem(dialog, IDC_RESTART), BM_CLICK, 0, 0); break;
-    case Key::Exit: PostMessageA(GetDlgItem(dialog, IDC_EXIT), BM_CLICK, 0, 0); break;
+    case 'E': PostMessageA(to, WM_KEYDOWN, VK_RETURN, 1); break;
+    case 'S': PostMessageA(to, WM_KEYDOWN, VK_ESCAPE, 1); break;
+    case 'F': PostMessageA(to, WM_SYSKEYDOWN, VK_F4, 0x20000001); break;  // Alt down
+    case 'C': PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+    default: PostMessageA(GetDlgItem(dialog, key == 'R' ? IDC_RESTART : IDC_EXIT), BM_CLICK, 0, 0);
     }
-}
-
-// Screen colour at a point given in the dialog's dialog units.
-COLORREF PixelAt(HWND dialog, POINT at)
-{
-    RECT r = {at.x, at.y, at.x, at.y};
-    MapDialogRect(dialog, &r);
-    POINT p = {r.left, r.top};
-    ClientToScreen(dialog, &p);
-    return ScreenPixel(p.x, p.y);
-}
-
-// The picture control shows LCNBMP (8 bits, full table, bottom-up) pixel for pixel.
-void ExpectPicture(HWND page, const std::string& name)
-{
-    HRSRC found = FindResourceA(nullptr, "LCNBMP", RT_BITMAP);
-    ASSERT_TRUE(found);
-    const auto* dib = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
-    const auto* h = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-    ASSERT_TRUE(h->biSize == 40 && h->biWidth == 120 && h->biHeight == 225 && h->biBitCount == 8 &&
-                h->biClrUsed == 0 && h->biCompression == static_cast<DWORD>(BI_RGB));
-    RECT r;
-    GetWindowRect(GetDlgItem(page, IDC_PAGE_BITMAP), &r);
-    shots::Shot shot = shots::Capture(r);
-    ASSERT_TRUE(shot.width == 120 && shot.height == 225) << name;
-    int wrong = 0;
-    for (int y = 0; y < 225; ++y)
-        for (int x = 0; x < 120; ++x) {
-            const BYTE* q = dib + 40 + 4 * dib[40 + 1024 + (224 - y) * 120 + x];
-            wrong += shot.At(x, y) != RGB(q[2], q[1], q[0]);
-        }
-    EXPECT_EQ(wrong, 0) << name;
 }
 
 class Wizard : public ::testing::Test {
 protected:
     HWND owner = nullptr;
-    HMODULE gauge = nullptr;
 
     void SetUp() override
     {
+        static HMODULE gauge = LoadLibraryA((BinDir() + "GAUGE32.DLL").c_str());  // for good
         g_instance = GetModuleHandleA(nullptr);
         g_config = ConfigRecord();
         lstrcpynA(g_config.MainTitle, kMainTitle, sizeof g_config.MainTitle);
         lstrcpynA(g_config.WarningCaption, kWarning, sizeof g_config.WarningCaption);
         g_numColors = -1;  // what a true-colour display reports
-        g_pclFlag = g_postScriptFlag = g_monitorFlag = 1;
-        g_groupFlag = 1;
+        g_pclFlag = g_postScriptFlag = g_monitorFlag = g_groupFlag = 1;
         g_rec = Record();
-        gauge = LoadLibraryA((BinDir() + "GAUGE32.DLL").c_str());  // the progress dialog's
-        ASSERT_TRUE(gauge);
-        owner = MakeOwner();
-        ASSERT_TRUE(owner);
+        ASSERT_TRUE(gauge && MakeOwner());
     }
-    void TearDown() override
-    {
-        if (IsWindow(owner))
-            DestroyWindow(owner);  // takes any dialog with it
-        Pump(nullptr, 50);
-        FreeLibrary(gauge);
-    }
+    void TearDown() override { DestroyWindow(owner), Pump(nullptr, 50); }  // dialogs go with it
 
     // Hidden: without a window manager Wine waits two seconds for every
     // visible window it manages to be withdrawn, an owner of dialogs included.
-    static HWND MakeOwner()
+    HWND MakeOwner()
     {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = OwnerProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "WizardTestOwner";
+        WNDCLASSA wc = {0, OwnerProc, 0, 0, g_instance, nullptr, nullptr, nullptr, nullptr, "O"};
         RegisterClassA(&wc);  // fails harmlessly once registered
-        return CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
-                               wc.hInstance, nullptr);
+        return owner = CreateWindowExA(0, "O", "", WS_POPUP, 0, 0, 8, 8, 0, 0, g_instance, 0);
     }
-
     HWND Open(int id, DLGPROC proc)
     {
         g_page = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(id), owner, proc, 0);
-        if (id == IDD_WELCOME || id == IDD_COMPLETE)
-            (id == IDD_WELCOME ? g_welcomePage : g_completionPage) = g_page;
         Pump(g_page, 300);
         return g_page;
     }
 };
 
-struct Ctl {
-    int id;  // -1 for the unnamed statics
-    const char* cls;
-    const char* text;  // null: not compared
-    bool enabled;
-    RECT du;  // x, y, width, height in dialog units, as the template has it
-};
-
-struct DialogRow {
-    const char* name;
-    int id;
-    DLGPROC proc;
-    const char* caption;
-    LONG frame;     // WS_CAPTION and WS_SYSMENU
-    POINT empty;    // a point of bare background, in dialog units; x < 0: none
+// A control: id (-1 for the unnamed statics), class, text (null: not
+// compared), enabled, and x, y, width, height in dialog units as the template
+// has them. A dialog: its caption, the bits of WS_OVERLAPPEDWINDOW it has, a
+// point of bare background in dialog units (x < 0: none), its controls in order.
+constexpr char B[] = "Button", S[] = "Static";
+struct Ctl { int id; const char *cls, *text; bool enabled; RECT du; };
+struct Dialog {
+    int id; DLGPROC proc; const char* caption; LONG frame; POINT empty;
     std::vector<Ctl> controls;
 };
-
-const DialogRow kDialogs[] = {
-    {"welcome", IDD_WELCOME, ContinueDlgProc, kPageCaption, WS_CAPTION | WS_SYSMENU, {200, 160},
-     {{1, "Button", "&Next >", true, {172, 185, 51, 14}},
-      {9, "Button", "&Cancel", true, {229, 185, 51, 14}},
-      {12, "Button", "< &Back", false, {121, 185, 51, 14}},
-      {1300, "Static", "", true, {10, 177, 270, 1}},
-      {-1, "Static", "Welcome to the Brackenfield 4400 Series Software Uninstaller", true, {110, 9, 148, 17}},
-      {-1, "Static", "This Uninstaller will remove the Brackenfield 4400 Series Software from "
-                     "the Windows System.", true, {109, 32, 169, 19}},
-      {-1, "Static", "TrueType fonts that have been installed are not removed.", true, {109, 56, 150, 20}},
-      {-1, "Static", "To begin uninstalling the software, click Next.", true, {109, 88, 167, 15}},
-      {-1, "Static", "Click Cancel if you do not want to uninstall the software.", true, {109, 112, 168, 21}},
-      {1000, "Button", "", false, {17, 15, 0, 0}}}},
-    {"completion", IDD_COMPLETE, CompleteDlgProc, kPageCaption, WS_CAPTION | WS_SYSMENU,
-     {200, 160},
-     {{1, "Button", "&Finish >", true, {174, 185, 51, 14}},
-      {9, "Button", "Cancel", false, {231, 185, 51, 14}},
-      {12, "Button", "< &Back", false, {123, 185, 51, 14}},
-      {1300, "Static", "", true, {10, 178, 270, 1}},
-      {-1, "Static", "Uninstallation Complete!", true, {99, 7, 125, 13}},
-      {-1, "Static", "The following items were uninstalled from your hard disk:", true, {99, 26, 186, 14}},
-      {1001, "Static", kAllThree, true, {111, 42, 136, 29}},
-      {-1, "Static", "The following items were removed:", true, {99, 77, 150, 15}},
-      {1002, "Static", "Brackenfield Program Group\nPrinter Settings from Windows", true, {111, 95, 129, 21}},
-      {-1, "Static", "TrueType fonts are not removed.", true, {110, 123, 142, 15}},
-      {1000, "Button", "", false, {17, 15, 0, 0}}}},
-    {"progress", IDD_STATUS, StatusDlgProc, kMainTitle, WS_CAPTION, {-1, 0},
-     {{103, "Static", "", true, {9, 4, 171, 8}}, {104, "Static", "", true, {12, 14, 173, 12}},
-      {100, "Percent", nullptr, true, {15, 35, 189, 21}}}},
-    {"prompt", IDD_RESTART, EndDlgProc, kMainTitle, WS_CAPTION, {2, 45},
-     {{107, "Button", "&Restart", true, {110, 50, 50, 15}}, {106, "Button", "&Exit", true, {170, 50, 50, 15}},
-      {201, "Static", "The software will not be removed until Windows has been restarted.\n\n"
-                      "Restart Windows now?", true, {33, 9, 182, 36}},
-      {-1, "Static", nullptr, true, {4, 7, 0, 0}}}},
+const Dialog kDialogs[] = {
+    {IDD_WELCOME, ContinueDlgProc, kPageCaption, WS_CAPTION | WS_SYSMENU, {200, 160},
+     {{1, B, "&Next >", 1, {172, 185, 51, 14}}, {9, B, "&Cancel", 1, {229, 185, 51, 14}},
+      {12, B, "< &Back", 0, {121, 185, 51, 14}}, {1300, S, "", 1, {10, 177, 270, 1}},
+      {-1, S, "Welcome to the Brackenfield 4400 Series Software Uninstaller", 1, {110, 9, 148, 17}},
+      {-1, S, "This Uninstaller will remove the Brackenfield 4400 Series Software from the "
+              "Windows System.", 1, {109, 32, 169, 19}},
+      {-1, S, "TrueType fonts that have been installed are not removed.", 1, {109, 56, 150, 20}},
+      {-1, S, "To begin uninstalling the software, click Next.", 1, {109, 88, 167, 15}},
+      {-1, S, "Click Cancel if you do not want to uninstall the software.", 1, {109, 112, 168, 21}},
+      {1000, B, "", 0, {17, 15, 0, 0}}}},
+    {IDD_COMPLETE, CompleteDlgProc, kPageCaption, WS_CAPTION | WS_SYSMENU, {200, 160},
+     {{1, B, "&Finish >", 1, {174, 185, 51, 14}}, {9, B, "Cancel", 0, {231, 185, 51, 14}},
+      {12, B, "< &Back", 0, {123, 185, 51, 14}}, {1300, S, "", 1, {10, 178, 270, 1}},
+      {-1, S, "Uninstallation Complete!", 1, {99, 7, 125, 13}},
+      {-1, S, "The following items were uninstalled from your hard disk:", 1, {99, 26, 186, 14}},
+      {1001, S, "PCL Printer Driver\nPostScript Printer Driver\nPrint Monitor Software", 1,
+       {111, 42, 136, 29}},
+      {-1, S, "The following items were removed:", 1, {99, 77, 150, 15}},
+      {1002, S, "Brackenfield Program Group\nPrinter Settings from Windows", 1, {111, 95, 129, 21}},
+      {-1, S, "TrueType fonts are not removed.", 1, {110, 123, 142, 15}},
+      {1000, B, "", 0, {17, 15, 0, 0}}}},
+    {IDD_STATUS, StatusDlgProc, kMainTitle, WS_CAPTION, {-1, 0},
+     {{103, S, "", 1, {9, 4, 171, 8}}, {104, S, "", 1, {12, 14, 173, 12}},
+      {100, "Percent", nullptr, 1, {15, 35, 189, 21}}}},
+    {IDD_RESTART, EndDlgProc, kMainTitle, WS_CAPTION, {2, 45},
+     {{107, B, "&Restart", 1, {110, 50, 50, 15}}, {106, B, "&Exit", 1, {170, 50, 50, 15}},
+      {201, S, "The software will not be removed until Windows has been restarted.\n\n"
+               "Restart Windows now?", 1, {33, 9, 182, 36}},
+      {-1, S, nullptr, 1, {4, 7, 0, 0}}}},
 };
 
-// Pixels of `colour` inside a control.
-int PixelsOf(HWND control, COLORREF colour)
-{
-    shots::Shot shot = shots::Capture(shots::ScreenClientRect(control));
-    int n = 0;
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x)
-            n += shot.At(x, y) == colour;
-    return n;
-}
-
-// Controls where the template puts them (the picture resized to LCNBMP's
-// 120 x 225 pixels, the icon to its own size), frame and centring on the
-// screen; on a colour display (and only there) the grey scheme with black
-// text; the page picture whatever the display.
+// Controls where the template puts them (each of x, y, width and height
+// mapped on its own; the picture resized to LCNBMP's 120 x 225 pixels, the
+// icon to its own size), frame and centring on the screen; on a colour
+// display (and only there) the grey scheme with black text; the page picture
+// whatever the display.
 TEST_F(Wizard, DialogsControlsCentringAndColours)
 {
-    for (const DialogRow& d : kDialogs) {
-        HWND dialog = Open(d.id, d.proc);
-        ASSERT_TRUE(dialog) << d.name;
+    for (const Dialog& d : kDialogs) {
+        HWND dialog = Open(d.id, d.proc), c = GetWindow(dialog, GW_CHILD), firstText = nullptr;
+        ASSERT_TRUE(dialog) << d.id;
         ShowWindow(dialog, SW_SHOW);  // the progress dialog is created hidden
-        EXPECT_EQ(WindowText(dialog), d.caption) << d.name;
-        EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU), d.frame) << d.name;
-        RECT r;
+        RECT r, want;
         GetWindowRect(dialog, &r);
-        EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2) << d.name;
-        EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2) << d.name;
-        std::vector<HWND> children;
-        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-            children.push_back(c);
-        ASSERT_EQ(children.size(), d.controls.size()) << d.name;
-        for (std::size_t i = 0; i < children.size(); ++i) {
-            const Ctl& e = d.controls[i];
-            HWND c = children[i];
-            std::string where = std::string(d.name) + " control " + std::to_string(i);
+        int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+        int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+        LONG frame = GetWindowLongA(dialog, GWL_STYLE) & WS_OVERLAPPEDWINDOW;
+        EXPECT_EQ(make_tuple(WindowText(dialog), frame, r.left, r.top),
+                  make_tuple(string(d.caption), d.frame, x, y)) << d.id;
+        for (const Ctl& e : d.controls) {
+            int i = static_cast<int>(&e - &d.controls[0]);
+            ASSERT_TRUE(c) << d.id << " control " << i << " missing";
             char cls[64];
             GetClassNameA(c, cls, sizeof cls);
-            EXPECT_EQ(GetDlgCtrlID(c), e.id & 0xFFFF) << where;
-            EXPECT_EQ(lstrcmpiA(cls, e.cls), 0) << where << ": " << cls;
-            if (e.text) {
-                EXPECT_EQ(WindowText(c), e.text) << where;
-            }
-            EXPECT_EQ(IsWindowEnabled(c) != FALSE, e.enabled) << where;
-            RECT want = e.du;  // each of x, y, width and height mapped on its own
+            if (!firstText && e.cls == S && e.text && e.text[0])
+                firstText = c;
+            bool icon = (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+            want = e.du;
             MapDialogRect(dialog, &want);
             if (e.id == IDC_PAGE_BITMAP)
                 want.right = 120, want.bottom = 225;
-            if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-                EXPECT_TRUE(SendMessageA(c, STM_GETICON, 0, 0)) << where << ": icon not loaded";
+            if (icon)
                 want.right = GetSystemMetrics(SM_CXICON), want.bottom = GetSystemMetrics(SM_CYICON);
-            }
-            RECT got;
-            GetWindowRect(c, &got);
-            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&got), 2);
-            EXPECT_EQ(std::vector<LONG>({got.left, got.top, got.right - got.left, got.bottom - got.top}),
-                      std::vector<LONG>({want.left, want.top, want.right, want.bottom}))
-                << where;
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_EQ(make_tuple(GetDlgCtrlID(c), string(cls), e.text ? WindowText(c) : "",
+                                 IsWindowEnabled(c) != FALSE,
+                                 !icon || SendMessageA(c, STM_GETICON, 0, 0), r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top),
+                      make_tuple(e.id & 0xFFFF, string(e.cls), e.text ? e.text : "", e.enabled,
+                                 true, want.left, want.top, want.right, want.bottom))
+                << d.id << " control " << i;
+            c = GetWindow(c, GW_HWNDNEXT);
         }
+        EXPECT_FALSE(c) << d.id << ": more controls than the template's";
         for (int numColors : {-1, 2}) {
             if (d.empty.x < 0)
                 break;
             g_numColors = numColors;
-            std::string name = d.name + std::string(" NUMCOLORS ") + std::to_string(numColors);
+            string name = std::to_string(d.id) + " NUMCOLORS " + std::to_string(numColors);
             RedrawWindow(dialog, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             Pump(dialog, 100);
-            COLORREF background = numColors < 0 ? kGrey : GetSysColor(COLOR_BTNFACE);
-            EXPECT_EQ(PixelAt(dialog, d.empty), background) << name;
+            COLORREF background = numColors < 0 ? RGB(192, 192, 192) : GetSysColor(COLOR_BTNFACE);
+            want = {d.empty.x, d.empty.y, 0, 0};
+            MapDialogRect(dialog, &want);
             // The first text is drawn, in black, on the dialog's background.
-            for (const Ctl& e : d.controls) {
-                HWND text = e.id == -1 ? nullptr : GetDlgItem(dialog, e.id);
-                if (!text || lstrcmpiA(e.cls, "Static") != 0 || !e.text || !e.text[0])
-                    continue;
-                EXPECT_GT(PixelsOf(text, RGB(0, 0, 0)), 0) << name << ": no text in " << e.id;
-                EXPECT_GT(PixelsOf(text, background), 0) << name << ": background of " << e.id;
-                break;
+            shots::Shot text = shots::Capture(firstText);
+            EXPECT_EQ(make_tuple(shots::Capture(dialog).At(want.left, want.top),
+                                 text.Count(kBlack) > 0, text.Count(background) > 0),
+                      make_tuple(background, true, true)) << name;
+            HWND picture = GetDlgItem(dialog, IDC_PAGE_BITMAP);
+            if (!picture)
+                continue;
+            // LCNBMP as resources/art draws it: a 40-byte header, 8 bits with a
+            // full colour table, bottom-up rows of 120.
+            const auto* dib = static_cast<const BYTE*>(
+                LockResource(LoadResource(nullptr, FindResourceA(nullptr, "LCNBMP", RT_BITMAP))));
+            shots::Shot shot = shots::Capture(picture);
+            ASSERT_TRUE(dib && shot.px.size() == 120 * 225) << name;
+            int wrong = 0;
+            for (int i = 0; i < 120 * 225; ++i) {
+                const BYTE* q = dib + 40 + 4 * dib[40 + 1024 + (224 - i / 120) * 120 + i % 120];
+                wrong += shot.px[i] != RGB(q[2], q[1], q[0]);
             }
-            if (GetDlgItem(dialog, IDC_PAGE_BITMAP))
-                ExpectPicture(dialog, name);
+            EXPECT_EQ(wrong, 0) << name;
         }
         DestroyWindow(dialog);
-    }
-}
-
-// The completion page lists exactly the items whose flags are still 1.
-TEST_F(Wizard, CompletionPageListsWhatWasRemoved)
-{
-    const struct {
-        int pcl, postScript, monitor, group;
-        const char* list;
-        const char* settings;
-    } rows[] = {
-        {1, 0, 1, 0, "PCL Printer Driver\nPrint Monitor Software", "Printer Settings from Windows"},
-        {0, 1, 0, 1, "PostScript Printer Driver\n", "Brackenfield Program Group\nPrinter Settings from Windows"},
-        {0, 0, 0, 0, "", "Printer Settings from Windows"},
-    };
-    for (const auto& r : rows) {
-        g_pclFlag = r.pcl, g_postScriptFlag = r.postScript, g_monitorFlag = r.monitor;
-        g_groupFlag = r.group;
-        HWND page = Open(IDD_COMPLETE, CompleteDlgProc);
-        ASSERT_TRUE(page);
-        EXPECT_EQ(WindowText(GetDlgItem(page, IDC_REMOVED_LIST)), r.list);
-        EXPECT_EQ(WindowText(GetDlgItem(page, IDC_REMOVED_SETTINGS)), r.settings);
-        if (!r.list[0])
-            EXPECT_EQ(PixelsOf(GetDlgItem(page, IDC_REMOVED_LIST), RGB(0, 0, 0)), 0);
-        DestroyWindow(page);
     }
 }
 
@@ -380,213 +261,169 @@ TEST_F(Wizard, CompletionPageListsWhatWasRemoved)
 // blue on white, the dialog's answer to its 1028; Close does nothing.
 TEST_F(Wizard, ProgressDialog)
 {
-    HWND dialog = Open(IDD_STATUS, StatusDlgProc);
+    HWND dialog = Open(IDD_STATUS, StatusDlgProc), bar = GetDlgItem(dialog, IDC_GAUGE);
     ASSERT_TRUE(dialog);
-    HWND bar = GetDlgItem(dialog, IDC_GAUGE);
-    auto show = [&](int range, int position) {  // the bar's left and right end
-        SendMessageA(bar, kGaugeSetPosition, position, 0);
+    auto show = [&](int range, int position) {  // both lines, the bar's two ends
+        if (position >= 0)
+            SendMessageA(bar, kGaugeSetPosition, position, 0);
         SendMessageA(bar, kGaugeSetRange, range, 0);
         ShowWindow(dialog, SW_SHOW);
         UpdateWindow(dialog);
         Pump(nullptr, 200);
-        RECT r = shots::ScreenClientRect(bar);
-        return std::make_pair(ScreenPixel(r.left + 2, r.top + 2),
-                              ScreenPixel(r.right - 3, r.top + 2));
+        shots::Shot shot = shots::Capture(bar);
+        return make_tuple(WindowText(GetDlgItem(dialog, IDC_OPERATION_LINE)) +
+                              WindowText(GetDlgItem(dialog, IDC_ITEM_LINE)),
+                          shot.At(2, 2), shot.At(shot.width - 3, 2));
     };
     constexpr COLORREF kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
-    // What a finished phase leaves behind.
-    SetDlgItemTextA(dialog, IDC_OPERATION_LINE, "Deleting files...");
+    SetDlgItemTextA(dialog, IDC_OPERATION_LINE, "Deleting files...");  // a finished phase's
     SetDlgItemTextA(dialog, IDC_ITEM_LINE, "C:\\QOR\\Q44PCL.DRV");
-    EXPECT_EQ(show(5, 5), std::make_pair(kWhite, kWhite)) << "gauge not reset";
-    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_OPERATION_LINE)), "");
-    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_ITEM_LINE)), "");
-    EXPECT_EQ(show(4, 2), std::make_pair(kBlue, kWhite));
-    PostKey(dialog, Key::Close);
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(show(5, 5), make_tuple(string(), kWhite, kWhite)) << "not reset";
+    EXPECT_EQ(show(10, -1), make_tuple(string(), kWhite, kWhite)) << "position kept";
+    EXPECT_EQ(show(4, 2), make_tuple(string(), kBlue, kWhite));
+    PostKey(dialog, 'C');
     Pump(nullptr, 200);
     EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
 }
 
-// The welcome page ignores Escape and Close, Enter acts as Next; on the
-// completion page they all act as Finish. A page is gone, and no longer the
-// one the loop offers keys to, before its owner hears of it.
-TEST_F(Wizard, PageKeys)
+// The welcome page ignores Escape and Close (Alt+F4: see Program), Enter acts
+// as Next; on the completion page, which lists the items whose flags are
+// still 1, they all act as Finish. A page is gone, and no longer the one the
+// loop offers keys to, before its owner hears of it (handedOver 0: it stays).
+TEST_F(Wizard, PageKeysAndRemovedLists)
 {
-    struct {
-        int id;
-        Key key;
-        const char* name;
-        UINT handedOver;  // 0: the page stays
+    const char* settings[] = {"Printer Settings from Windows",
+                              "Brackenfield Program Group\nPrinter Settings from Windows"};
+    const struct {
+        int id; char key; UINT handedOver; int pcl = 0, postScript = 0, monitor = 0, group = 0;
+        const char* list = nullptr;
     } rows[] = {
-        {IDD_WELCOME, Key::Escape, "welcome Escape", 0},  // Alt+F4: see Program
-        {IDD_WELCOME, Key::Close, "welcome Close", 0},
-        {IDD_WELCOME, Key::Enter, "welcome Enter", kStartUninstall},
-        {IDD_COMPLETE, Key::Enter, "completion Enter", kFinish},
-        {IDD_COMPLETE, Key::Escape, "completion Escape", kFinish},
-        {IDD_COMPLETE, Key::AltF4, "completion Alt+F4", kFinish},
-        {IDD_COMPLETE, Key::Close, "completion Close", kFinish},
+        {IDD_WELCOME, 'S', 0}, {IDD_WELCOME, 'C', 0}, {IDD_WELCOME, 'E', kStartUninstall},
+        {IDD_COMPLETE, 'E', kFinish, 1, 1, 0, 0, "PCL Printer Driver\nPostScript Printer Driver\n"},
+        {IDD_COMPLETE, 'S', kFinish, 1, 0, 0, 1, "PCL Printer Driver\n"},
+        {IDD_COMPLETE, 'F', kFinish, 0, 0, 1, 1, "Print Monitor Software"},
+        {IDD_COMPLETE, 'C', kFinish, 0, 0, 0, 0, ""},
     };
     for (const auto& row : rows) {
-        g_rec.ownerMessages.clear();
+        int i = static_cast<int>(&row - rows);
+        g_pclFlag = row.pcl, g_postScriptFlag = row.postScript, g_monitorFlag = row.monitor;
+        g_groupFlag = row.group;
+        g_rec.heard.clear();
         HWND page = Open(row.id, row.id == IDD_WELCOME ? ContinueDlgProc : CompleteDlgProc);
-        ASSERT_TRUE(page) << row.name;
+        ASSERT_TRUE(page) << i;
+        (row.id == IDD_WELCOME ? g_welcomePage : g_completionPage) = page;  // as the shell does
+        if (HWND list = row.list ? GetDlgItem(page, IDC_REMOVED_LIST) : nullptr) {
+            string text = WindowText(GetDlgItem(page, IDC_REMOVED_SETTINGS));
+            EXPECT_EQ(make_tuple(WindowText(list), text, shots::Capture(list).Count(kBlack) > 0),
+                      make_tuple(string(row.list), string(settings[row.group]), row.list[0] != 0))
+                << i;
+        }
         PostKey(page, row.key);
         Pump(page, 300);
-        EXPECT_TRUE(g_rec.boxes.empty()) << row.name;
-        if (!row.handedOver) {
-            EXPECT_TRUE(IsWindow(page)) << row.name;
-            EXPECT_TRUE(g_rec.ownerMessages.empty()) << row.name;
-            DestroyWindow(page);
-            continue;
-        }
-        EXPECT_FALSE(IsWindow(page)) << row.name;
-        ASSERT_EQ(g_rec.ownerMessages.size(), 1u) << row.name;
-        EXPECT_EQ(g_rec.ownerMessages[0].first, row.handedOver) << row.name;
-        EXPECT_FALSE(g_rec.ownerMessages[0].second) << row.name << ": page still there";
-        EXPECT_EQ(row.id == IDD_WELCOME ? g_welcomePage : g_completionPage, nullptr) << row.name;
+        Heard heard = row.handedOver ? Heard{{row.handedOver, false}} : Heard();
+        EXPECT_EQ(make_tuple(g_rec.boxes.size(), IsWindow(page) != FALSE, g_rec.heard),
+                  make_tuple(0u, !row.handedOver, heard)) << i;
+        DestroyWindow(page);
     }
 }
 
 // The prompt is modal: a thread timer, dispatched by the prompt's own loop,
-// plays the keys against whichever prompt is up, then leaves by Exit.
-struct Script {
-    std::vector<Key> keys;
-    std::size_t next = 0;
-    bool overran = false;
-} g_script;
+// plays the keys against whichever prompt is up, then leaves by Exit. A CBT
+// hook fails the creation of a window owned by `owner`, up to 3 times.
+struct { const char* keys; std::size_t next; bool overran; HWND owner; int blocked; } g_script;
 
 void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    HWND prompt = FindWindowA("#32770", kMainTitle);
-    if (!prompt)
-        return;
-    g_script.overran = g_script.next >= g_script.keys.size();
-    PostKey(prompt, g_script.overran ? Key::Exit : g_script.keys[g_script.next++]);
+    if (HWND prompt = FindWindowA("#32770", kMainTitle)) {
+        g_script.overran = !g_script.keys[g_script.next];
+        PostKey(prompt, g_script.overran ? 'X' : g_script.keys[g_script.next++]);
+    }
 }
-
-void RunScript(HWND owner, std::vector<Key> keys)
-{
-    g_script = Script();
-    g_script.keys = std::move(keys);
-    UINT_PTR timer = SetTimer(nullptr, 0, 150, ScriptTick);
-    RunRestartPromptLoop(owner);
-    KillTimer(nullptr, timer);
-}
-
-// Creating a window owned by `g_blockedOwner` fails, up to three times: the
-// prompt cannot be shown.
-HWND g_blockedOwner;
-int g_blockedCreations;
 
 LRESULT CALLBACK BlockPrompt(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_CREATEWND && g_blockedCreations < 3 &&
-        reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->hwndParent == g_blockedOwner) {
-        ++g_blockedCreations;
-        return 1;
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+    bool block = code == HCBT_CREATEWND && g_script.blocked < 3 &&
+                 create->lpcs->hwndParent == g_script.owner;
+    return block ? (++g_script.blocked, 1) : CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Restart writes the batch once however often the reboot is refused; Exit,
-// and a prompt that cannot be shown, end with message 1054 and the main
-// window gone; keys other than Enter do nothing on the prompt.
+// Restart writes the batch once however often the reboot is refused, and
+// every request finds the privilege enabled; Exit, and a prompt that cannot
+// be shown, end with message 1054 and the main window gone; keys other than
+// Enter do nothing on the prompt.
 TEST_F(Wizard, RestartLoop)
 {
-    struct {
-        const char* name;
-        std::vector<Key> keys;
-        std::vector<bool> answers;
-        int batches, reboots;
-        bool exited, blocked;
+    const struct {
+        const char *name, *keys; std::vector<bool> answers;
+        int batches, reboots; bool exited, blocked;
     } rows[] = {
-        {"Exit at once", {Key::Exit}, {}, 0, 0, true, false},
-        {"Restart accepted", {Key::Restart}, {true}, 1, 1, false, false},
-        {"Escape, Alt+F4, Close ignored; Enter is Restart",
-         {Key::Escape, Key::AltF4, Key::Close, Key::Enter}, {true}, 1, 1, false, false},
-        {"refused, Restart again", {Key::Restart, Key::Enter}, {false, true}, 1, 2, false, false},
-        {"refused twice, then Exit", {Key::Enter, Key::Restart, Key::Exit}, {false, false}, 1, 2,
-         true, false},
-        // Asked again, the fourth prompt would come up and overrun.
-        {"prompt cannot be shown", {}, {}, 0, 0, true, true},
+        {"Exit at once", "X", {}, 0, 0, true, false},
+        {"Restart accepted", "R", {true}, 1, 1, false, false},
+        {"Escape, Alt+F4, Close ignored; Enter is Restart", "SFCE", {true}, 1, 1, false, false},
+        {"refused, Restart again", "RE", {false, true}, 1, 2, false, false},
+        {"refused twice, then Exit", "ERX", {false, false}, 1, 2, true, false},
+        {"prompt cannot be shown", "", {}, 0, 0, true, true},  // asked again, the 4th would overrun
     };
     for (const auto& row : rows) {
         g_rec = Record();
-        g_rec.rebootAnswers = row.answers;
-        ASSERT_FALSE(ShutdownPrivilegeEnabled(true));
+        g_rec.answers = row.answers;
+        DisableShutdownPrivilege();
+        ASSERT_FALSE(DisableShutdownPrivilege());
         if (!IsWindow(owner))
-            owner = MakeOwner();
-        g_blockedOwner = owner;
-        g_blockedCreations = 0;
-        HHOOK hook = row.blocked ? SetWindowsHookExA(WH_CBT, BlockPrompt, nullptr,
-                                                     GetCurrentThreadId()) : nullptr;
-        RunScript(owner, row.keys);
-        if (hook)
-            UnhookWindowsHookEx(hook);
-        EXPECT_EQ(g_blockedCreations, row.blocked ? 1 : 0) << row.name;
-        EXPECT_FALSE(g_script.overran) << row.name << ": the prompt stayed after the keys";
-        EXPECT_EQ(g_script.next, row.keys.size()) << row.name;
-        EXPECT_EQ(g_rec.batches, row.batches) << row.name;
-        // NT restarts only for a caller whose SeShutdownPrivilege is enabled.
-        EXPECT_EQ(g_rec.reboots, std::vector<bool>(row.reboots, true)) << row.name;
-        EXPECT_EQ(IsWindow(owner) == FALSE, row.exited) << row.name;
-        ASSERT_EQ(g_rec.boxes.size(), row.exited ? 1u : 0u) << row.name;
-        if (row.exited) {
-            EXPECT_EQ(g_rec.boxes[0].text, kRemoveByHand) << row.name;
-            EXPECT_EQ(g_rec.boxes[0].caption, kWarning) << row.name;
-            EXPECT_EQ(g_rec.boxes[0].style, 0x1040u) << row.name;
-            EXPECT_EQ(g_rec.boxes[0].owner, owner) << row.name;
-        }
+            MakeOwner();
+        g_script = {row.keys, 0, false, owner, 0};
+        DWORD thread = GetCurrentThreadId();
+        HHOOK hook = row.blocked ? SetWindowsHookExA(WH_CBT, BlockPrompt, 0, thread) : nullptr;
+        UINT_PTR timer = SetTimer(nullptr, 0, 150, ScriptTick);
+        RunRestartPromptLoop(owner);
+        KillTimer(nullptr, timer);
+        UnhookWindowsHookEx(hook);  // null: nothing to undo
+        std::vector<Box> boxes;
+        if (row.exited)
+            boxes.emplace_back("You should manually remove the remained files from the installed "
+                               "directory.", kWarning, 0x1040, owner);
+        // Prompts blocked, keys left over or missing, batches, requests, main window gone, boxes.
+        EXPECT_EQ(make_tuple(g_script.blocked, g_script.overran, g_script.next, g_rec.batches,
+                             g_rec.reboots, !IsWindow(owner), g_rec.boxes),
+                  make_tuple(row.blocked ? 1 : 0, false, string(row.keys).size(), row.batches,
+                             std::vector<bool>(row.reboots, true), row.exited, boxes)) << row.name;
     }
-}
-
-std::string BoxText(HWND box)
-{
-    char text[512] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    return text;
 }
 
 // QORDELET.EXE itself: keys reach the welcome page through the program's own
-// loop. Escape and Alt+F4 do nothing; Enter is Next and starts the run (which
-// finds no setup log here); Cancel shows message 1053 with the page
-// disabled. The program ends with exit code 0.
+// loop. Enter is Next and starts the run (which finds no setup log here);
+// Escape and Alt+F4 do nothing; Cancel shows message 1053 with the page
+// disabled. The program ends with exit code 0 either way.
 TEST(Program, KeysOnTheWelcomePage)
 {
-    std::string settings = WindowsDir() + "\\vorn.ini";
+    string settings = WindowsDir() + "\\vorn.ini";
     ASSERT_TRUE(WriteFileText(settings, "[APPLICATIONS]\r\nVornDir=C:\\QORWIZ\r\n"));
-    {
+    for (bool cancel : {false, true}) {
         Process p("\"" + BinDir() + "QORDELET.EXE\"");
         HWND page = WaitForWindow("#32770", kPageCaption);
-        ASSERT_TRUE(page);
+        ASSERT_TRUE(page) << cancel;
         PumpFor(300);
-        PostKey(page, Key::Enter);
-        HWND box = WaitForWindow("#32770", "QOR Brackenfield Un-Install Error");
-        ASSERT_TRUE(box) << "Enter did not start the run";
-        EXPECT_EQ(BoxText(box).rfind("The C:\\QORWIZ\\QVSETUP.INF file cannot be loaded", 0), 0u);
+        PostKey(page, cancel ? 'S' : 'E');
+        if (cancel) {
+            PostKey(page, 'F');
+            PumpFor(500);
+            EXPECT_TRUE(IsWindow(page) && !FindWindowA("#32770", kWarning));
+            PostMessageA(GetDlgItem(page, IDC_PAGE_CANCEL), BM_CLICK, 0, 0);
+        }
+        HWND box = WaitForWindow("#32770", cancel ? kWarning : "QOR Brackenfield Un-Install Error");
+        ASSERT_TRUE(box) << (cancel ? "Cancel showed no notice" : "Enter did not start the run");
+        char text[512] = "";
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        // The error goes on to say why.
+        string want = cancel ? "Un-Install is not complete. If you quit the Un-Install program "
+                               "now, the software will not be un-installed."
+                             : "The C:\\QORWIZ\\QVSETUP.INF file cannot be loaded";
+        EXPECT_EQ(string(text).substr(0, cancel ? string::npos : want.size()), want);
+        EXPECT_TRUE(!cancel || !IsWindowEnabled(page)) << "Next usable under the notice";
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(p.WaitExit(), 0);
     }
-    Process p("\"" + BinDir() + "QORDELET.EXE\"");
-    ASSERT_TRUE(p.started);
-    HWND page = WaitForWindow("#32770", kPageCaption);
-    ASSERT_TRUE(page);
-    PumpFor(300);
-    PostKey(page, Key::Escape);
-    PostKey(page, Key::AltF4);
-    PumpFor(500);
-    EXPECT_TRUE(IsWindow(page));
-    EXPECT_FALSE(FindWindowA("#32770", kWarning));
-
-    PostMessageA(GetDlgItem(page, IDC_PAGE_CANCEL), BM_CLICK, 0, 0);
-    HWND box = WaitForWindow("#32770", kWarning);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(BoxText(box), "Un-Install is not complete. If you quit the Un-Install program now, the "
-                            "software will not be un-installed.");
-    EXPECT_FALSE(IsWindowEnabled(page)) << "Next must not be usable under the notice";
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(p.WaitExit(), 0);
-    EXPECT_FALSE(FindWindowA(kMainClass, nullptr));
     DeleteFileA(settings.c_str());
 }
 
