@@ -63,8 +63,12 @@ function(qor_win32_test name)
   endif()
   # The Windows tests share one prefix (its Windows directory, registry,
   # spooler and display), so they run one at a time; native tests run beside.
+  # A program that ends inside a test (a stack overrun under wine, say) can
+  # exit with code 0: it passes only when GoogleTest reached its summary.
   set_tests_properties(win32_${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-                       RESOURCE_LOCK wineprefix)
+                       RESOURCE_LOCK wineprefix
+                       PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
+                       FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
 
 # qor_fuzz_target(NAME src... LIBS lib...): a libFuzzer target (fuzz build).

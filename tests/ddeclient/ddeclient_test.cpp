@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "components/testfiles.h"
 #include "ddeclient/ddeclient.h"
 #include "support/winsupport.h"
 
-using namespace testfiles;
 using namespace winsupport;
 
 namespace {

@@ -2,11 +2,8 @@
 // table, what each failure left as it was, and a run that succeeds.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <winspool.h>
-
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "ddeclient/ddeclient.h"
 #include "engine/components.h"
@@ -16,245 +13,30 @@
 
 using namespace winsupport;
 
-namespace {
-
-const std::string kInstallDir = "C:\\QORSEQ";
-
-struct Box {
-    std::string text, caption;
-};
-std::vector<Box> g_boxes;
-
-}  // namespace
+static std::string g_boxes;
 
 // This test's own message box, linked in place of the program's.
 int ShowMessageBox(HWND, const char* text, const char* caption, UINT)
 {
-    g_boxes.push_back({text, caption});
+    g_boxes += std::string("[") + caption + ": " + text + "]";
     return IDOK;
 }
 
 namespace {
 
+const std::string kInstallDir = "C:\\QORSEQ";
 const char kPrinter[] = "QOR Brackenfield 4400";
 const char kKey[] = "Enum\\LPTENUM\\QORBRACKENFIELD_44001EEC";
-
-// The package's PCL printer with its driver, and its Plug and Play key.
-void AddPackagePrinterAndKey()
-{
-    DRIVER_INFO_3A driver = {};
-    driver.cVersion = 3;
-    driver.pName = const_cast<char*>(kPrinter);
-    driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
-    driver.pDataFile = const_cast<char*>("generic.ppd");
-    AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver));
-    PRINTER_INFO_2A info = {};
-    info.pPrinterName = info.pDriverName = const_cast<char*>(kPrinter);
-    info.pPortName = const_cast<char*>("LPT1:");
-    info.pPrintProcessor = const_cast<char*>("wineps");
-    info.pDatatype = const_cast<char*>("RAW");
-    if (HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)))
-        ClosePrinter(printer);
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == 0)
-        RegCloseKey(key);
-}
-
-bool PackagePrinterOrKeyLeft()
-{
-    HANDLE printer;
-    HKEY key;
-    bool printerLeft = OpenPrinterA(const_cast<char*>(kPrinter), &printer, nullptr) != 0;
-    if (printerLeft)
-        ClosePrinter(printer);
-    bool keyLeft = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key) == 0;
-    if (keyLeft)
-        RegCloseKey(key);
-    return printerLeft || keyLeft;
-}
-
 const char kLog[] =
     "[Application]\r\nAppName=QOR Brackenfield 4400 Series\r\n"
-    "[Dirs]\r\n1=.\r\n2=DATA\r\n3=SUB\r\n4=WINDOWS\r\n5=SYSTEM\r\n"
-    "[Files]\r\nQVSETUP.INF,1,QVSETUP.INF,1,1,Y\r\nGAUGE32.DLL,1,GAUGE32.DLL,1,1,Y\r\n"
-    "A.DAT,2,A.DAT,2,1,Y\r\nB.DAT,3,B.DAT,3,1,Y\r\n[End]\r\n";
-
+    "[Dirs]\r\n1=.\r\n2=DATA\r\n3=WINDOWS\r\n4=SYSTEM\r\n[Files]\r\n"
+    "QVSETUP.INF,1,QVSETUP.INF,1,1,Y\r\nGAUGE32.DLL,1,GAUGE32.DLL,1,1,Y\r\nA.DAT,2,A.DAT,2,1,Y\r\n"
+    "[End]\r\n";
 const char kWinIni[] = "[Mail]\r\nMAPI=1\r\n[QOR Brackenfield 4400,LPT1:]\r\nresolution=600\r\n";
+const std::string kProgmanLog = WindowsDir() + "\\temp\\qorseq-progman.log";
 
-// A Program Manager double holding the package's group, told to answer or
-// to refuse.
-struct ProgramManager {
-    static std::string LogPath() { return WindowsDir() + "\\temp\\qorseq-progman.log"; }
-    bool fresh = DeleteFileA(LogPath().c_str()) || true;  // before the double starts
-    Process process;
-    explicit ProgramManager(bool refuse)
-        : process("\"" + BinDir() + "progman_double.exe\" /log \"" + LogPath() +
-                  "\" /group \"Brackenfield Printing System\"" + (refuse ? " /refuse" : ""))
-    {
-        WaitForWindow("PROGMAN", nullptr, 10000);
-    }
-    ~ProgramManager()
-    {
-        if (HWND w = FindWindowA("PROGMAN", nullptr))
-            PostMessageA(w, WM_CLOSE, 0, 0);
-        process.WaitExit(5000);
-    }
-};
-
-class Sequence : public ::testing::Test {
-protected:
-    std::string systemIni_, winIni_;
-    bool hadSystemIni_ = false, hadWinIni_ = false;
-
-    static std::string Win(const char* name) { return WindowsDir() + "\\" + name; }
-    static std::string Pkg(const char* name) { return kInstallDir + "\\" + name; }
-
-    void SetUp() override
-    {
-        hadSystemIni_ = ReadFileText(Win("system.ini"), &systemIni_);
-        hadWinIni_ = ReadFileText(Win("win.ini"), &winIni_);
-        ASSERT_TRUE(WriteFileText(Win("win.ini"), kWinIni));
-        DeleteFileA(Win("WIN.000").c_str());
-        DeleteFileA(Win("SYSTEM.000").c_str());
-
-        CreateDirectoryA(kInstallDir.c_str(), nullptr);
-        CreateDirectoryA(Pkg("DATA").c_str(), nullptr);
-        CreateDirectoryA(Pkg("SUB").c_str(), nullptr);
-        ASSERT_TRUE(WriteFileText(Pkg("QVSETUP.INF"), kLog));
-        ASSERT_TRUE(CopyFileA((BinDir() + "GAUGE32.DLL").c_str(), Pkg("GAUGE32.DLL").c_str(), FALSE));
-        ASSERT_TRUE(WriteFileText(Pkg("DATA\\A.DAT"), "a"));
-        ASSERT_TRUE(WriteFileText(Pkg("SUB\\B.DAT"), "b"));
-
-        g_boxes.clear();
-        AddPackagePrinterAndKey();
-        g_instance = GetModuleHandleA(nullptr);
-        static bool registered = RegisterDDEClientClass(g_instance);
-        ASSERT_TRUE(registered);
-        g_config = ConfigRecord();
-        GetWindowsDirectoryA(g_config.WindowsDir, sizeof g_config.WindowsDir);
-        GetSystemDirectoryA(g_config.SystemDir, sizeof g_config.SystemDir);
-        lstrcpyA(g_config.MainTitle, "QOR Brackenfield Un-Install");
-        lstrcpyA(g_config.ErrorCaption, "QOR Brackenfield Un-Install Error");
-        lstrcpyA(g_config.WarningCaption, "QOR Brackenfield Un-Install Warning");
-        lstrcpyA(g_config.InstallDir, kInstallDir.c_str());
-        g_mainWindow = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                       g_instance, nullptr);
-    }
-
-    void TearDown() override
-    {
-        RemovePrinters();
-        RemovePlugAndPlayKey();
-        if (IsWindow(g_mainWindow))
-            DestroyWindow(g_mainWindow);
-        SetCurrentDirectoryA("C:\\");
-        for (const char* f : {"QVSETUP.INF", "GAUGE32.DLL", "GAUGE321.DLL", "DATA\\A.DAT", "SUB\\B.DAT"})
-            DeleteFileA(Pkg(f).c_str());
-        RemoveDirectoryA(Pkg("DATA").c_str());
-        RemoveDirectoryA(Pkg("SUB").c_str());
-        RemoveDirectoryA(kInstallDir.c_str());
-        if (hadSystemIni_)
-            WriteFileText(Win("system.ini"), systemIni_);
-        if (hadWinIni_)
-            WriteFileText(Win("win.ini"), winIni_);
-        DeleteFileA(Win("WIN.000").c_str());
-        DeleteFileA(Win("SYSTEM.000").c_str());
-    }
-
-    static std::string AllBoxes()
-    {
-        std::string all;
-        for (const Box& b : g_boxes)
-            all += "[" + b.caption + ": " + b.text + "] ";
-        std::string log;
-        ReadFileText(ProgramManager::LogPath(), &log);
-        all += "\nProgram Manager's log:\n" + log;
-        return all;
-    }
-
-    void ExpectOneBox(const std::string& text, const char* caption)
-    {
-        ASSERT_EQ(g_boxes.size(), 1u) << AllBoxes();
-        EXPECT_EQ(g_boxes[0].text, text);
-        EXPECT_STREQ(g_boxes[0].caption.c_str(), caption);
-    }
-
-    bool WinIniUntouched()
-    {
-        std::string now;
-        return ReadFileText(Win("win.ini"), &now) && now == kWinIni && !FileExists(Win("WIN.000"));
-    }
-};
-
-// The package's programs are closed first, whatever comes after.
-TEST_F(Sequence, MissingSetupLogNamesItsPathAndChangesNothing)
-{
-    ProgramManager progman(false);
-    DeleteFileA(Pkg("QVSETUP.INF").c_str());
-    Process components("\"" + BinDir() + "components_double.exe\" /log \"" + WindowsDir() +
-                       "\\temp\\qorseq-components.log\" all");
-    ASSERT_TRUE(WaitForWindow("PanelClass", nullptr));
-    EXPECT_EQ(RunUninstall(), 0);
-    EXPECT_EQ(components.WaitExit(5000), 0) << "the components were not closed";
-    ExpectOneBox("The C:\\QORSEQ\\QVSETUP.INF file cannot be loaded onto your system.\n"
-                 "Brackenfield cannot be un-installed on your system.",
-                 "QOR Brackenfield Un-Install Error");
-    EXPECT_FALSE(IsWindow(g_mainWindow));
-    EXPECT_TRUE(WinIniUntouched());
-    EXPECT_TRUE(FileExists(Pkg("DATA\\A.DAT")));
-    EXPECT_TRUE(PackagePrinterOrKeyLeft());
-}
-
-TEST_F(Sequence, FailedSettingsRestoreStopsBeforePrintersAndFiles)
-{
-    ProgramManager progman(false);
-    std::string moved = Win("system.qor");
-    ASSERT_TRUE(MoveFileA(Win("system.ini").c_str(), moved.c_str()));
-    int result = RunUninstall();
-    MoveFileA(moved.c_str(), Win("system.ini").c_str());
-    EXPECT_EQ(result, 0);
-    ExpectOneBox("Information cannot be added to the Windows file WIN.INI or SYSTEM.INI.\n"
-                 "Brackenfield cannot be un-installed on your system.",
-                 "QOR Brackenfield Un-Install Error");
-    EXPECT_FALSE(IsWindow(g_mainWindow));
-    EXPECT_TRUE(WinIniUntouched());
-    EXPECT_TRUE(FileExists(Pkg("DATA\\A.DAT")));
-    std::string log;
-    ReadFileText(ProgramManager::LogPath(), &log);
-    EXPECT_EQ(log.find("EXECUTE"), std::string::npos) << "the group was asked for before";
-    HANDLE printer;
-    ASSERT_TRUE(OpenPrinterA(const_cast<char*>(kPrinter), &printer, nullptr)) << "printer removed before";
-    ClosePrinter(printer);
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key), 0) << "key removed before";
-    RegCloseKey(key);
-}
-
-TEST_F(Sequence, RefusedGroupDeletionIsOnlyAWarning)
-{
-    ProgramManager progman(true);
-    EXPECT_EQ(RunUninstall(), 1);
-    ExpectOneBox("Cannot remove Brackenfield group from Program Manager.",
-                 "QOR Brackenfield Un-Install Warning");
-    EXPECT_EQ(g_groupFlag, 0);
-    EXPECT_TRUE(IsWindow(g_mainWindow));
-    EXPECT_FALSE(FileExists(Pkg("DATA\\A.DAT")));
-    EXPECT_FALSE(FileExists(kInstallDir));
-}
-
-TEST_F(Sequence, MissingGaugeLibraryEndsAfterSettingsAndGroup)
-{
-    ProgramManager progman(false);
-    DeleteFileA(Pkg("GAUGE32.DLL").c_str());
-    EXPECT_EQ(RunUninstall(), 0);
-    ExpectOneBox("The file PERCENT.DLL cannot be loaded onto your system.\n"
-                 "Brackenfield cannot be un-installed on your system.",
-                 "QOR Brackenfield Un-Install Error");
-    EXPECT_FALSE(IsWindow(g_mainWindow));
-    EXPECT_FALSE(WinIniUntouched());  // the settings were restored before
-    EXPECT_TRUE(FileExists(Pkg("DATA\\A.DAT")));
-    EXPECT_FALSE(FileExists(Pkg("GAUGE321.DLL")));
-}
+std::string Win(const char* name) { return WindowsDir() + "\\" + name; }
+std::string Pkg(const char* name) { return kInstallDir + "\\" + name; }
 
 // Moves the install directory away while the file removal pauses, so that
 // it can no longer be made current for the directory removal.
@@ -264,36 +46,142 @@ void CALLBACK MoveInstallDirectory(HWND window, UINT, UINT_PTR id, DWORD)
     MoveFileA(kInstallDir.c_str(), (kInstallDir + "X").c_str());
 }
 
-TEST_F(Sequence, InstallDirectoryGoneBeforeTheDirectoryRemoval)
+struct Case {
+    const char* name;
+    bool refuse;      // Program Manager refuses to delete the group
+    void (*fault)();  // what is wrong just before the run
+    int result;
+    const char* box;  // every box shown, as "[caption: text]"
+    // Afterwards, 1 for each that holds, '?' for either way (when the timer
+    // above fires): g_groupFlag is 1; the main window, WIN.INI untouched, a
+    // data file, the package's printer, its key, the install directory, the
+    // gauge library's working copy are there; the group was asked for; the
+    // system directory is of kind 403 (Wine's is system32); the current
+    // directory is C:\.
+    const char* state;
+};
+
+#define BOX_ERROR "[QOR Brackenfield Un-Install Error: "
+#define BOX_WARNING "[QOR Brackenfield Un-Install Warning: "
+#define BOX_CANNOT "\nBrackenfield cannot be un-installed on your system.]"
+
+const Case kCases[] = {
+    {"MissingSetupLog", false, [] { DeleteFileA(Pkg("QVSETUP.INF").c_str()); }, 0,
+     BOX_ERROR "The C:\\QORSEQ\\QVSETUP.INF file cannot be loaded onto your system." BOX_CANNOT,
+     "00111110011"},
+    // Printers, key and group go only once the settings are restored.
+    {"SettingsNotRestored", false,
+     [] { MoveFileA(Win("system.ini").c_str(), Win("system.qor").c_str()); }, 0,
+     BOX_ERROR "Information cannot be added to the Windows file WIN.INI or SYSTEM.INI."
+     BOX_CANNOT, "00111110011"},
+    {"GroupRefused", true, [] {}, 1,
+     BOX_WARNING "Cannot remove Brackenfield group from Program Manager.]", "01000000111"},
+    {"MissingGaugeLibrary", false, [] { DeleteFileA(Pkg("GAUGE32.DLL").c_str()); }, 0,
+     BOX_ERROR "The file PERCENT.DLL cannot be loaded onto your system." BOX_CANNOT, "10010010111"},
+    {"InstallDirectoryGone", false, [] { SetTimer(g_mainWindow, 1, 300, MoveInstallDirectory); }, 0,
+     BOX_WARNING "The software has not been un-installed successfully .]", "100?001?111"},
+    // The install directory was current: the run stands on the drive root.
+    {"Success", false, [] { SetCurrentDirectoryA(kInstallDir.c_str()); }, 1, "", "11000000111"},
+};
+
+class Sequence : public ::testing::TestWithParam<Case> {
+protected:
+    std::unique_ptr<Process> progman_, components_;
+
+    static void Clean()
+    {
+        RemovePrinters();
+        RemovePlugAndPlayKey();
+        SetCurrentDirectoryA("C:\\");
+        for (const char* f : {"QVSETUP.INF", "GAUGE32.DLL", "GAUGE321.DLL", "DATA\\A.DAT"})
+            DeleteFileA(Pkg(f).c_str());
+        RemoveDirectoryA(Pkg("DATA").c_str());
+        RemoveDirectoryA(kInstallDir.c_str());
+        DeleteFileA(Win("WIN.000").c_str());
+        DeleteFileA(Win("SYSTEM.000").c_str());
+    }
+
+    void SetUp() override
+    {
+        Clean();
+        for (const char* ini : {"system", "win"})
+            CopyFileA((Win(ini) + ".ini").c_str(), (Win(ini) + ".qorsave").c_str(), FALSE);
+        ASSERT_TRUE(WriteFileText(Win("win.ini"), kWinIni));
+        CreateDirectoryA(kInstallDir.c_str(), nullptr);
+        CreateDirectoryA(Pkg("DATA").c_str(), nullptr);
+        ASSERT_TRUE(WriteFileText(Pkg("QVSETUP.INF"), kLog));
+        ASSERT_TRUE(WriteFileText(Pkg("DATA\\A.DAT"), "a"));
+        ASSERT_TRUE(CopyFileA((BinDir() + "GAUGE32.DLL").c_str(), Pkg("GAUGE32.DLL").c_str(), 0));
+        AddTestPrinter(kPrinter);
+        MakeKey(kKey);
+
+        g_boxes.clear();
+        g_groupFlag = 0;
+        g_instance = GetModuleHandleA(nullptr);
+        static bool registered = RegisterDDEClientClass(g_instance);
+        ASSERT_TRUE(registered);
+        g_mainWindow = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                       g_instance, nullptr);
+        ASSERT_TRUE(WriteFileText(Win("vorn.ini"), "[APPLICATIONS]\r\nVornDir=" + kInstallDir));
+        g_config = ConfigRecord();
+        ASSERT_TRUE(LoadConfiguration(g_mainWindow));
+        DeleteFileA(Win("vorn.ini").c_str());
+    }
+
+    void TearDown() override
+    {
+        if (HWND w = FindWindowA("PROGMAN", nullptr))
+            PostMessageA(w, WM_CLOSE, 0, 0);
+        if (progman_)
+            progman_->WaitExit(5000);
+        if (IsWindow(g_mainWindow))
+            DestroyWindow(g_mainWindow);
+        Clean();
+        for (const char* ini : {"system", "win"})
+            MoveFileExA((Win(ini) + ".qorsave").c_str(), (Win(ini) + ".ini").c_str(),
+                        MOVEFILE_REPLACE_EXISTING);
+    }
+};
+
+TEST_P(Sequence, FailureTableRow)
 {
-    ProgramManager progman(false);
-    SetTimer(g_mainWindow, 1, 300, MoveInstallDirectory);
+    const Case& r = GetParam();
+    DeleteFileA(kProgmanLog.c_str());
+    const std::string bin = "\"" + BinDir();
+    progman_ = std::make_unique<Process>(bin + "progman_double.exe\" /log \"" + kProgmanLog +
+                                         "\" /group \"Brackenfield Printing System\"" +
+                                         (r.refuse ? " /refuse" : ""));
+    // The package's programs are closed first, whatever comes after.
+    components_ = std::make_unique<Process>(bin + "components_double.exe\" /log \"" + kProgmanLog +
+                                            ".components\" all");
+    ASSERT_TRUE(WaitForWindow("PROGMAN", nullptr));
+    ASSERT_EQ(WaitForInputIdle(components_->info.hProcess, 10000), 0u);
+    r.fault();
     int result = RunUninstall();
+    MoveFileA(Win("system.qor").c_str(), Win("system.ini").c_str());
     MoveFileA((kInstallDir + "X").c_str(), kInstallDir.c_str());
-    EXPECT_EQ(result, 0);
-    ExpectOneBox("The software has not been un-installed successfully .",
-                 "QOR Brackenfield Un-Install Warning");
-    EXPECT_FALSE(IsWindow(g_mainWindow));
-    EXPECT_FALSE(FindWindowA("#32770", "QOR Brackenfield Un-Install"));  // progress dialog gone
+
+    std::string progmanLog, winIni, state;
+    char current[MAX_PATH] = "";
+    ReadFileText(kProgmanLog, &progmanLog);
+    ReadFileText(Win("win.ini"), &winIni);
+    GetCurrentDirectoryA(sizeof current, current);
+    EXPECT_EQ(result, r.result);
+    EXPECT_EQ(g_boxes, r.box) << "Program Manager's log:\n" << progmanLog;
+    EXPECT_EQ(components_->WaitExit(5000), 0) << "the components were not closed";
+    for (bool holds : {g_groupFlag == 1, IsWindow(g_mainWindow) != 0,
+                       winIni == kWinIni && !FileExists(Win("WIN.000")),
+                       FileExists(Pkg("DATA\\A.DAT")), PrinterExists(kPrinter), KeyExists(kKey),
+                       FileExists(kInstallDir), FileExists(Pkg("GAUGE321.DLL")),
+                       progmanLog.find("EXECUTE") != std::string::npos,
+                       g_config.SystemDirKind == 403, lstrcmpA(current, "C:\\") == 0})
+        state += r.state[state.size()] == '?' ? '?' : holds ? '1' : '0';
+    EXPECT_EQ(state, r.state);
     EXPECT_FALSE(GetModuleHandleA("GAUGE321.DLL"));
+    EXPECT_FALSE(FindWindowA("#32770", "QOR Brackenfield Un-Install")) << "the progress dialog";
 }
 
-TEST_F(Sequence, SuccessLeavesTheInstallDirectoryAndStandsOnTheDriveRoot)
-{
-    ProgramManager progman(false);
-    SetCurrentDirectoryA(kInstallDir.c_str());
-    EXPECT_EQ(RunUninstall(), 1);
-    EXPECT_TRUE(g_boxes.empty()) << AllBoxes();
-    EXPECT_EQ(g_groupFlag, 1);
-    EXPECT_FALSE(PackagePrinterOrKeyLeft());
-    EXPECT_EQ(g_config.SystemDirKind, 403);  // wine's system directory is system32
-    EXPECT_FALSE(FileExists(kInstallDir));
-    EXPECT_FALSE(GetModuleHandleA("GAUGE321.DLL"));
-    char current[MAX_PATH];
-    GetCurrentDirectoryA(sizeof current, current);
-    EXPECT_STREQ(current, "C:\\");
-    EXPECT_TRUE(IsWindow(g_mainWindow));
-    EXPECT_FALSE(FindWindowA("#32770", "QOR Brackenfield Un-Install"));
-}
+INSTANTIATE_TEST_SUITE_P(Runs, Sequence, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

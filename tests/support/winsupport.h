@@ -1,10 +1,14 @@
 // Helpers for the Windows tests: paths beside the test program, bounded waits
-// for windows and processes, small file utilities.
+// for windows and processes, small file utilities, printers and keys to set up.
 #pragma once
 
 #include <windows.h>
+#include <winspool.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace winsupport {
 
@@ -12,16 +16,14 @@ namespace winsupport {
 inline std::string BinDir()
 {
     char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string s(path, n);
+    std::string s(path, GetModuleFileNameA(nullptr, path, sizeof path));
     return s.substr(0, s.find_last_of('\\') + 1);
 }
 
 inline std::string WindowsDir()
 {
     char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return dir;
+    return std::string(dir, GetWindowsDirectoryA(dir, sizeof dir));
 }
 
 // Pumps this thread's messages while waiting, so windows of the test itself
@@ -42,13 +44,11 @@ inline void PumpFor(DWORD milliseconds)
 // Waits up to `timeout` ms for a top-level window; null when none came.
 inline HWND WaitForWindow(const char* className, const char* title, DWORD timeout = 10000)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND w = FindWindowA(className, title);
-        if (w || GetTickCount() - start >= timeout)
-            return w;
-        PumpFor(50);
-    }
+    HWND w;
+    for (DWORD start = GetTickCount(); !(w = FindWindowA(className, title)); PumpFor(50))
+        if (GetTickCount() - start >= timeout)
+            return nullptr;
+    return w;
 }
 
 inline std::string WindowText(HWND w)
@@ -63,11 +63,10 @@ struct Process {
     PROCESS_INFORMATION info = {};
     bool started = false;
 
-    explicit Process(const std::string& commandLine)
+    explicit Process(std::string cmd)
     {
         STARTUPINFOA si = {};
         si.cb = sizeof si;
-        std::string cmd = commandLine;
         started = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                  &si, &info) != 0;
     }
@@ -75,7 +74,7 @@ struct Process {
     {
         if (!started)
             return;
-        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
+        if (Running())
             TerminateProcess(info.hProcess, 99);
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
@@ -86,9 +85,9 @@ struct Process {
     // Exit code, or -1 when the process did not end within `timeout` ms.
     long WaitExit(DWORD timeout = 10000)
     {
+        DWORD code = 0;
         if (WaitForSingleObject(info.hProcess, timeout) != WAIT_OBJECT_0)
             return -1;
-        DWORD code = 0;
         GetExitCodeProcess(info.hProcess, &code);
         return static_cast<long>(code);
     }
@@ -97,29 +96,35 @@ struct Process {
 
 inline bool WriteFileText(const std::string& path, const std::string& text)
 {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(f);
-    return ok && written == text.size();
+    std::ofstream f(path, std::ios::binary);
+    return f.write(text.data(), text.size()).flush().good();
 }
 
+// The whole file, bytes as they are.
 inline bool ReadFileText(const std::string& path, std::string* text)
 {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return false;
-    text->clear();
-    char buf[4096];
-    DWORD n;
-    while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n > 0)
-        text->append(buf, n);
-    CloseHandle(f);
-    return true;
+    std::ifstream f(path, std::ios::binary);
+    if (f.is_open())
+        text->assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    return f.is_open();
+}
+
+// The CRLF-terminated lines of a file, as the test doubles write their logs;
+// empty when it cannot be read.
+inline std::vector<std::string> Lines(const std::string& path)
+{
+    std::string text;
+    std::vector<std::string> lines;
+    ReadFileText(path, &text);
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
+}
+
+inline std::string TempFile(const char* name)
+{
+    char dir[MAX_PATH];
+    return std::string(dir, GetTempPathA(sizeof dir, dir)) + name;
 }
 
 inline bool FileExists(const std::string& path)
@@ -134,6 +139,45 @@ inline COLORREF ScreenPixel(int x, int y)
     COLORREF c = GetPixel(dc, x, y);
     ReleaseDC(nullptr, dc);
     return c;
+}
+
+// A driver of that name on Wine's PostScript driver and, unless `driverOnly`,
+// a printer of the same name on LPT1: using it, as the package installs them.
+inline bool AddTestPrinter(const char* name, bool driverOnly = false)
+{
+    DRIVER_INFO_3A driver = {};
+    PRINTER_INFO_2A info = {};
+    driver.cVersion = 3;
+    driver.pName = info.pPrinterName = info.pDriverName = const_cast<char*>(name);
+    driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
+    driver.pDataFile = const_cast<char*>("generic.ppd");
+    info.pPortName = const_cast<char*>("LPT1:");
+    info.pPrintProcessor = const_cast<char*>("wineps");
+    info.pDatatype = const_cast<char*>("RAW");
+    if (!AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)))
+        return false;
+    HANDLE printer = driverOnly ? nullptr : AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    return driverOnly || (printer && ClosePrinter(printer));
+}
+
+inline bool PrinterExists(const char* name)
+{
+    HANDLE printer;
+    return OpenPrinterA(const_cast<char*>(name), &printer, nullptr) && ClosePrinter(printer);
+}
+
+// Keys under HKEY_LOCAL_MACHINE.
+inline bool MakeKey(const std::string& path)
+{
+    HKEY key;
+    return RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) == 0 && RegCloseKey(key) == 0;
+}
+
+inline bool KeyExists(const std::string& path)
+{
+    HKEY key;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) == 0 &&
+           RegCloseKey(key) == 0;
 }
 
 }  // namespace winsupport
