@@ -3,8 +3,6 @@
 // registers the class for every module of the process (CS_GLOBALCLASS).
 #include <windows.h>
 
-#include <cstdio>
-
 #include "gauge/gauge.h"
 #include "gauge/meter.h"
 
@@ -60,10 +58,9 @@ void Paint(HWND gauge)
     COLORREF rest = GetBkColor(dc);
 
     GaugeReading reading = Reading(gauge);
+    // 0 to 100 and the percent sign: far inside wsprintfA's reach.
     char text[8];
-    int length = snprintf(text, sizeof text, "%d%%", reading.percent);
-    if (length < 0 || length >= static_cast<int>(sizeof text))
-        length = 0;
+    int length = wsprintfA(text, "%d%%", reading.percent);
 
     HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrA(gauge, kFontSlot));
     HGDIOBJ previousFont = font ? SelectObject(dc, font) : nullptr;
