@@ -61,8 +61,9 @@ int DeleteInstalledFiles(HWND progress)
         operation[0] = '\0';
     SetDlgItemTextA(progress, kOperationLine, operation);
 
+    ProgressControls controls(progress);
     int count = SetupLogQuery(kGetFileCount, 0, nullptr);
-    StartGauge(progress, count);
+    controls.StartGauge(count);
     for (int i = 0; i < count; ++i) {
         char name[kFileNameWidth] = "";
         char dirName[kDirNameWidth] = "";
@@ -84,14 +85,14 @@ int DeleteInstalledFiles(HWND progress)
             }
             continue;
         }
-        SetDlgItemTextA(progress, kItemLine, name);
-        MoveGauge(progress, i);
+        controls.ShowItem(name);
+        controls.MoveGauge(i);
         DrainMessages();
         if (!DeleteFileA(path)) {
             if (int* flag = CompletionFlagFor(name))
                 *flag = 0;
         }
-        MoveGauge(progress, i + 1);
+        controls.MoveGauge(i + 1);
     }
     DelayPumping(1000);
 
