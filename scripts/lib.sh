@@ -38,6 +38,10 @@ qor_build() {
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
         -DQOR_NATIVE_DIR="$BUILD/native" -DQOR_BIN_DIR="$BUILD/bin" >/dev/null
   cmake --build "$BUILD/win32" -j "$jobs"
+  local f
+  for f in QORDELET.EXE GAUGE32.DLL; do
+    echo "shipped: $f $(stat -c %s "$BUILD/bin/$f") bytes"
+  done
 }
 
 # Starts an Xvfb of 1024x768x24 on a free display and exports DISPLAY.

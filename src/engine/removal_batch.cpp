@@ -3,7 +3,6 @@
 #include "engine/removal_batch.h"
 
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
 #include "shell/nocase.h"
@@ -26,12 +25,7 @@ bool IsBatchSafe(const char* path)
 template <typename... Args>
 bool FormatWhole(char* out, std::size_t size, const char* format, Args... args)
 {
-    int n = std::snprintf(out, size, format, args...);
-    if (n < 0 || static_cast<std::size_t>(n) >= size) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
+    return FormatText(out, size, format, args...) >= 0;
 }
 
 // Case-insensitive equality of two byte runs of the same length.
@@ -81,9 +75,9 @@ bool BuildOldBatchPath(char* out, std::size_t size, const char* windowsDir, int 
     if (choice < 0 || choice >= kOldBatchChoices)
         return false;
     if (choice == 0)
-        std::snprintf(name, sizeof name, "oldstart.bat");
+        FormatText(name, sizeof name, "oldstart.bat");
     else
-        std::snprintf(name, sizeof name, "oldstar%d.bat", choice);
+        FormatText(name, sizeof name, "oldstar%d.bat", choice);
     return JoinPath(out, size, windowsDir, name);
 }
 

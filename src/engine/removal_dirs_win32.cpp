@@ -14,14 +14,15 @@ int RemoveInstallDirectories(HWND progress)
         operation[0] = '\0';
     SetDlgItemTextA(progress, kOperationLine, operation);
 
+    ProgressControls controls(progress);
     int end = DirectoryRangeEnd(SetupLogQuery(kGetDirCount, 0, nullptr));
-    StartGauge(progress, end);
-    SetDlgItemTextA(progress, kItemLine, g_config.InstallDir);
+    controls.StartGauge(end);
+    controls.ShowItem(g_config.InstallDir);
     // The uninstall sequence later moves to the drive's root to remove the
     // install directory itself; until then it stays current.
     if (g_config.InstallDir[0] == '\0' || !SetCurrentDirectoryA(g_config.InstallDir))
         return 0;
-    MoveGauge(progress, 1);
+    controls.MoveGauge(1);
 
     // Entry 0 and the last two entries are never removed. In log order, a
     // parent listed before its own subdirectory is not empty yet and stays.
@@ -34,9 +35,9 @@ int RemoveInstallDirectories(HWND progress)
         if (!BuildInstallSubdir(path, sizeof path, name) || !IsPackageSubdirectory(path))
             continue;
         if (ShowsDirectoryPath(path))
-            SetDlgItemTextA(progress, kItemLine, path);
+            controls.ShowItem(path);
         RemoveDirectoryA(path);
-        MoveGauge(progress, i + 1);
+        controls.MoveGauge(i + 1);
     }
     DelayPumping(1000);
     return 1;

@@ -1,6 +1,5 @@
 // Deleting the installed files that the setup log lists, with the progress
 // dialog naming each one, then the files that the log does not list.
-#include <cstdio>
 #include <cstring>
 
 #include "engine/removal.h"
@@ -35,8 +34,7 @@ void EmptyRecordedSubdirectory()
 void DeleteFilesInDirectory(const char* directory)
 {
     char pattern[kEmptyingPathSize];
-    int n = std::snprintf(pattern, sizeof pattern, "%s\\*.*", directory);
-    if (n < 0 || static_cast<std::size_t>(n) >= sizeof pattern)
+    if (FormatText(pattern, sizeof pattern, "%s\\*.*", directory) < 0)
         return;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
@@ -48,8 +46,7 @@ void DeleteFilesInDirectory(const char* directory)
         if (IsDotEntry(found.cFileName) || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
         char path[kEmptyingPathSize];
-        n = std::snprintf(path, sizeof path, "%s\\%s", directory, found.cFileName);
-        if (n < 0 || static_cast<std::size_t>(n) >= sizeof path)
+        if (FormatText(path, sizeof path, "%s\\%s", directory, found.cFileName) < 0)
             continue;
         DeleteFileA(path);
     } while (FindNextFileA(search, &found));
@@ -64,8 +61,9 @@ int DeleteInstalledFiles(HWND progress)
         operation[0] = '\0';
     SetDlgItemTextA(progress, kOperationLine, operation);
 
+    ProgressControls controls(progress);
     int count = SetupLogQuery(kGetFileCount, 0, nullptr);
-    StartGauge(progress, count);
+    controls.StartGauge(count);
     for (int i = 0; i < count; ++i) {
         char name[kFileNameWidth] = "";
         char dirName[kDirNameWidth] = "";
@@ -87,14 +85,14 @@ int DeleteInstalledFiles(HWND progress)
             }
             continue;
         }
-        SetDlgItemTextA(progress, kItemLine, name);
-        MoveGauge(progress, i);
+        controls.ShowItem(name);
+        controls.MoveGauge(i);
         DrainMessages();
         if (!DeleteFileA(path)) {
             if (int* flag = CompletionFlagFor(name))
                 *flag = 0;
         }
-        MoveGauge(progress, i + 1);
+        controls.MoveGauge(i + 1);
     }
     DelayPumping(1000);
 

@@ -2,7 +2,6 @@
 // native tests and the fuzzer see exactly what the program decides.
 #include "engine/removal_rules.h"
 
-#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 
@@ -125,19 +124,16 @@ bool BuildDestinationDir(char* out, std::size_t size, const char* dirName)
     }
     int n;
     if (dir != nullptr) {
-        n = std::snprintf(out, size, "%s", dir);
+        n = FormatText(out, size, "%s", dir);
     } else {
         if (!IsSafeDirName(dirName) || g_config.InstallDir[0] == '\0')
             return false;
         // The backslash is always inserted here, even after a drive root:
         // "D:\\DATA" names the same directory as "D:\DATA".
-        n = std::snprintf(out, size, "%s\\%s", g_config.InstallDir, dirName);
+        n = FormatText(out, size, "%s\\%s", g_config.InstallDir, dirName);
     }
-    if (n < 0 || static_cast<std::size_t>(n) >= size || out[0] == '\0') {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
+    // An empty directory would put the file at the root of the current drive.
+    return n > 0;
 }
 
 FileAction DecideFile(const char* fileName, const char* dirName, bool dirKnown, char* path,
@@ -152,13 +148,8 @@ FileAction DecideFile(const char* fileName, const char* dirName, bool dirKnown, 
     char destination[kRemovalPathSize];
     if (!BuildDestinationDir(destination, sizeof destination, dirName))
         return FileAction::Unreachable;
-    int n = std::snprintf(path, size, "%s\\%s", destination, fileName);
-    if (n < 0 || static_cast<std::size_t>(n) >= size) {
-        if (size > 0)
-            path[0] = '\0';
-        return FileAction::Unreachable;
-    }
-    return FileAction::Delete;
+    return FormatText(path, size, "%s\\%s", destination, fileName) >= 0 ? FileAction::Delete
+                                                                        : FileAction::Unreachable;
 }
 
 namespace {

@@ -1,19 +1,18 @@
 // Pure rules of the uninstall sequence.
 #include "engine/sequence.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "shell/config.h"
 #include "shell/nocase.h"
+#include "shell/rules.h"
 
 static bool WithOneTrailingBackslash(char* out, std::size_t size, const char* dir,
                                      const char* suffix)
 {
     std::size_t len = std::strlen(dir);
     const char* format = (len > 0 && dir[len - 1] == '\\') ? "%s%s" : "%s\\%s";
-    int n = std::snprintf(out, size, format, dir, suffix);
-    return n >= 0 && static_cast<std::size_t>(n) < size;
+    return FormatText(out, size, format, dir, suffix) >= 0;
 }
 
 int SystemDirectoryKind(const char* windowsDir, const char* systemDir)

@@ -3,41 +3,48 @@
 // registers the class for every module of the process (CS_GLOBALCLASS).
 #include <windows.h>
 
-#include <cstdio>
-
 #include "gauge/gauge.h"
 #include "gauge/meter.h"
 
 namespace {
 
-// Window extra bytes: the range, the position and the font set by the dialog.
-constexpr int kRangeSlot = 0;
-constexpr int kPositionSlot = sizeof(LONG_PTR);
-constexpr int kFontSlot = 2 * sizeof(LONG_PTR);
-constexpr int kExtraBytes = 3 * sizeof(LONG_PTR);
+// What a control holds: the range, the position and the font set by the
+// dialog. Kept in the process's own memory, reached through the one window
+// extra slot: on NT and Wine every change of a window's extra bytes goes to
+// the window server, and a phase sends two positions per file.
+struct State {
+    int range;
+    int position;
+    HFONT font;
+};
+constexpr int kStateSlot = 0;
+constexpr int kExtraBytes = sizeof(LONG_PTR);
 
 bool s_registered = false;
 
-int Slot(HWND gauge, int slot)
+State* StateOf(HWND gauge)
 {
-    return static_cast<int>(GetWindowLongPtrA(gauge, slot));
+    return reinterpret_cast<State*>(GetWindowLongPtrA(gauge, kStateSlot));
 }
 
-GaugeReading Reading(HWND gauge)
+GaugeReading Reading(HWND gauge, const State& state)
 {
     RECT client;
     GetClientRect(gauge, &client);
-    return ReadGauge(Slot(gauge, kRangeSlot), Slot(gauge, kPositionSlot), client.right);
+    return ReadGauge(state.range, state.position, client.right);
 }
 
-void SetSlot(HWND gauge, int slot, WPARAM value)
+void Set(HWND gauge, int State::*field, WPARAM value)
 {
-    GaugeReading before = Reading(gauge);
+    State* state = StateOf(gauge);
+    if (!state)
+        return;
+    GaugeReading before = Reading(gauge, *state);
     // wParam carries a signed 32-bit count: 0xFFFFFFFE is -2, not 4 billion.
-    SetWindowLongPtrA(gauge, slot, static_cast<LONG>(value));
+    state->*field = static_cast<int>(static_cast<LONG>(value));
     // Only what shows is painted again: a phase of many files sends far more
     // positions than the bar has pixels or the figure has steps.
-    GaugeReading after = Reading(gauge);
+    GaugeReading after = Reading(gauge, *state);
     if (after.filled != before.filled || after.percent != before.percent)
         InvalidateRect(gauge, nullptr, FALSE);
 }
@@ -59,13 +66,13 @@ void Paint(HWND gauge)
     COLORREF bar = GetTextColor(dc);
     COLORREF rest = GetBkColor(dc);
 
-    GaugeReading reading = Reading(gauge);
+    State* state = StateOf(gauge);
+    GaugeReading reading = state ? Reading(gauge, *state) : GaugeReading{0, 0};
+    // 0 to 100 and the percent sign: far inside wsprintfA's reach.
     char text[8];
-    int length = snprintf(text, sizeof text, "%d%%", reading.percent);
-    if (length < 0 || length >= static_cast<int>(sizeof text))
-        length = 0;
+    int length = wsprintfA(text, "%d%%", reading.percent);
 
-    HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrA(gauge, kFontSlot));
+    HFONT font = state ? state->font : nullptr;
     HGDIOBJ previousFont = font ? SelectObject(dc, font) : nullptr;
     SIZE extent = {};
     GetTextExtentPoint32A(dc, text, length, &extent);
@@ -91,19 +98,34 @@ void Paint(HWND gauge)
 LRESULT CALLBACK PercentWndProc(HWND gauge, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_NCCREATE: {
+        auto* state = static_cast<State*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(State)));
+        if (!state)
+            return FALSE;
+        SetWindowLongPtrA(gauge, kStateSlot, reinterpret_cast<LONG_PTR>(state));
+        return DefWindowProcA(gauge, message, wParam, lParam);
+    }
+    case WM_NCDESTROY:
+        if (State* state = StateOf(gauge))
+            HeapFree(GetProcessHeap(), 0, state);
+        SetWindowLongPtrA(gauge, kStateSlot, 0);
+        return DefWindowProcA(gauge, message, wParam, lParam);
     case kGaugeSetRange:
-        SetSlot(gauge, kRangeSlot, wParam);
+        Set(gauge, &State::range, wParam);
         return 0;
     case kGaugeSetPosition:
-        SetSlot(gauge, kPositionSlot, wParam);
+        Set(gauge, &State::position, wParam);
         return 0;
     case WM_SETFONT:
-        SetWindowLongPtrA(gauge, kFontSlot, static_cast<LONG_PTR>(wParam));
+        if (State* state = StateOf(gauge))
+            state->font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam))
             InvalidateRect(gauge, nullptr, FALSE);
         return 0;
-    case WM_GETFONT:
-        return GetWindowLongPtrA(gauge, kFontSlot);
+    case WM_GETFONT: {
+        State* state = StateOf(gauge);
+        return reinterpret_cast<LRESULT>(state ? state->font : nullptr);
+    }
     case WM_ERASEBKGND:
         return 1;  // WM_PAINT covers every pixel
     case WM_PAINT:

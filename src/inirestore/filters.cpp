@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "shell/nocase.h"
+#include "shell/rules.h"
 
 namespace {
 
@@ -346,6 +347,5 @@ bool NextPrinterCount(unsigned count, char* text, std::size_t size)
     std::int32_t next = static_cast<std::int32_t>(static_cast<std::uint32_t>(count) - 1u);
     if (next < 0)
         return false;
-    int n = std::snprintf(text, size, "%d", static_cast<int>(next));
-    return n > 0 && static_cast<std::size_t>(n) < size;
+    return FormatText(text, size, "%d", static_cast<int>(next)) > 0;
 }

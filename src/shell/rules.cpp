@@ -1,7 +1,6 @@
 // The shell's pure rules (no Windows calls), shared with the native tests.
 #include "shell/rules.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "shell/nocase.h"
@@ -37,10 +36,62 @@ bool JoinPath(char* out, std::size_t size, const char* dir, const char* name)
         return false;
     std::size_t len = std::strlen(dir);
     const char* format = (len > 0 && dir[len - 1] == '\\') ? "%s%s" : "%s\\%s";
-    int n = std::snprintf(out, size, format, dir, name);
-    if (n < 0 || static_cast<std::size_t>(n) >= size) {
-        out[0] = '\0';
-        return false;
+    return FormatText(out, size, format, dir, name) >= 0;
+}
+
+int FormatTextV(char* out, std::size_t size, const char* format, va_list args)
+{
+    std::size_t n = 0;
+    bool fits = size > 0;
+    auto put = [&](char c) {
+        if (n + 1 < size)
+            out[n++] = c;
+        else
+            fits = false;
+    };
+    for (const char* f = format; *f && fits; ++f) {
+        if (*f != '%') {
+            put(*f);
+            continue;
+        }
+        ++f;
+        if (*f == 's') {
+            for (const char* s = va_arg(args, const char*); *s; ++s)
+                put(*s);
+        } else if (*f == 'd') {
+            int value = va_arg(args, int);
+            // The magnitude as unsigned: -INT_MIN does not fit an int.
+            unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+            char digits[12];
+            int count = 0;
+            do {
+                digits[count++] = static_cast<char>('0' + magnitude % 10);
+                magnitude /= 10;
+            } while (magnitude != 0);
+            if (value < 0)
+                put('-');
+            while (count > 0)
+                put(digits[--count]);
+        } else if (*f == '%') {
+            put('%');
+        } else {
+            fits = false;
+        }
     }
-    return true;
+    if (!fits) {
+        if (size > 0)
+            out[0] = '\0';
+        return -1;
+    }
+    out[n] = '\0';
+    return static_cast<int>(n);
+}
+
+int FormatText(char* out, std::size_t size, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int n = FormatTextV(out, size, format, args);
+    va_end(args);
+    return n;
 }

@@ -2,6 +2,7 @@
 // display, the command-line word, the backdrop's bands and the path join.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 
 struct PlaceRect {
@@ -28,3 +29,10 @@ int BandBlue(int band);
 // and leaves out empty, when the result would not fit: a cut path can name
 // another file.
 bool JoinPath(char* out, std::size_t size, const char* dir, const char* name);
+
+// Formats `format` into `out` (`size` bytes): %s, %d and %% only, all the
+// program needs, without the C library's formatting. Returns the length, or
+// -1, with out empty, when the text does not fit (or the format holds any
+// other conversion): a cut path or command could name another file.
+int FormatText(char* out, std::size_t size, const char* format, ...);
+int FormatTextV(char* out, std::size_t size, const char* format, va_list args);

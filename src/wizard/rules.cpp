@@ -1,21 +1,14 @@
 // The wizard's pure rules, shared with the native tests and the fuzzer.
 #include "wizard/rules.h"
 
-#include <cstdio>
+#include "shell/rules.h"
 
 bool BuildRemovedList(char* out, std::size_t size, int pclFlag, int postScriptFlag,
                       int monitorFlag)
 {
-    if (size == 0)
-        return false;
-    int n = std::snprintf(out, size, "%s%s%s", pclFlag == 1 ? "PCL Printer Driver\n" : "",
-                          postScriptFlag == 1 ? "PostScript Printer Driver\n" : "",
-                          monitorFlag == 1 ? "Print Monitor Software" : "");
-    if (n < 0 || static_cast<std::size_t>(n) >= size) {
-        out[0] = '\0';
-        return false;
-    }
-    return true;
+    return FormatText(out, size, "%s%s%s", pclFlag == 1 ? "PCL Printer Driver\n" : "",
+                      postScriptFlag == 1 ? "PostScript Printer Driver\n" : "",
+                      monitorFlag == 1 ? "Print Monitor Software" : "") >= 0;
 }
 
 const char* RemovedSettingsText(int groupFlag)
