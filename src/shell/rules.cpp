@@ -55,6 +55,10 @@ int FormatTextV(char* out, std::size_t size, const char* format, va_list args)
             continue;
         }
         ++f;
+        if (*f == '\0') {
+            fits = false;  // a lone "%" at the end
+            break;
+        }
         if (*f == 's') {
             for (const char* s = va_arg(args, const char*); *s; ++s)
                 put(*s);

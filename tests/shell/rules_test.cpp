@@ -48,12 +48,30 @@ TEST(JoinPath, OneBackslashAndRefusingInsteadOfCutting)
     const struct { const char *dir, *name, *out; } rows[] = {  // out empty: refused
         {"C:\\WINDOW", "a", "C:\\WINDOW\\a"},  // exactly fits: 11 characters and the terminator
         {"C:\\", "vorn.ini", "C:\\vorn.ini"},
-        {"C:\\WINDOWS", "a", ""},
+        {"C:\\WINDOWS", "a", ""}, {"", "a", "\\a"},
     };
     for (const auto& r : rows) {
         char out[12];
         std::memset(out, 'x', sizeof out);
         EXPECT_EQ(JoinPath(out, sizeof out, r.dir, r.name), r.out[0] != '\0') << r.dir << r.name;
         EXPECT_STREQ(out, r.out) << r.dir << r.name;
+    }
+}
+
+TEST(FormatText, WholeOrNothing)
+{
+    const struct { const char* format; int value; const char* out; int result; } rows[] = {
+        {"a%sb%d%%", 42, "a[x]b42%", 8}, {"%d", -2147483647 - 1, "-2147483648", 11}, {"%d", 0, "0", 1},
+        {"123456789012", 0, "", -1},  // 12 characters and the terminator do not fit 12 bytes
+        {"12345678901", 0, "12345678901", 11}, {"%x", 1, "", -1}, {"%s%", 0, "", -1},
+    };
+    for (const auto& r : rows) {
+        char out[13];
+        std::memset(out, 'x', sizeof out);
+        int n = std::strchr(r.format, 's') ? FormatText(out, 12, r.format, "[x]", r.value)
+                                           : FormatText(out, 12, r.format, r.value);
+        EXPECT_EQ(n, r.result) << r.format;
+        EXPECT_STREQ(out, r.out) << r.format;
+        EXPECT_EQ(out[12], 'x') << r.format;
     }
 }
