@@ -4,8 +4,11 @@
 // earlier block, what NT deletes at the restart, and the sequence's rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "engine/removal_batch.h"
 #include "engine/removal_rules.h"
@@ -15,339 +18,262 @@
 
 namespace {
 
-void SetDirs(const char* windowsDir, int kind, const char* installDir,
-             const char* systemDir = "C:\\WINDOWS\\SYSTEM")
+void SetDirs(const char* windows, int kind, const char* install, const char* system = "C:\\WINDOWS\\SYSTEM")
 {
     g_config = ConfigRecord();
-    std::strcpy(g_config.WindowsDir, windowsDir);
-    std::strcpy(g_config.SystemDir, systemDir);
+    std::strcpy(g_config.WindowsDir, windows);
+    std::strcpy(g_config.SystemDir, system);
+    std::strcpy(g_config.InstallDir, install);
     g_config.SystemDirKind = kind;
-    std::strcpy(g_config.InstallDir, installDir);
 }
 
+// Each outcome as "D path" (Delete), "L " (Leave) or "U " (Unreachable).
 TEST(Destination, FullPathOfEachKindOfDirectory)
 {
-    constexpr FileAction Del = FileAction::Delete, Out = FileAction::Unreachable,
-                         Leave = FileAction::Leave;
-    const struct {
-        const char *fileName, *dirName;
-        int kind;
-        const char* installDir;
-        FileAction action;
-        const char* path;
-    } rows[] = {
-        {"F.DLL", "WINDOWS", 401, "C:\\PKG", Del, "C:\\WINDOWS\\F.DLL"},
-        {"F.DLL", "SYSTEM", 401, "C:\\PKG", Del, "C:\\WINDOWS\\SYSTEM\\F.DLL"},
-        {"F.DLL", "System", 403, "C:\\PKG", Del, "C:\\WINDOWS\\F.DLL"},
-        {"F.DLL", "DATA", 401, "C:\\PKG", Del, "C:\\PKG\\DATA\\F.DLL"},
-        {"F.DLL", "DATA", 401, "D:\\", Del, "D:\\\\DATA\\F.DLL"},
-        {"F.DLL", ".", 401, "C:\\PKG", Del, "C:\\PKG\\.\\F.DLL"},
-        {"F.DLL", "DATA", 401, "", Out, ""},  // no install directory: no guessed place
-        {"F.DLL", "..\\..", 401, "C:\\PKG", Out, ""}, {"F.DLL", "", 401, "C:\\PKG", Out, ""},
-        {"..\\F.DLL", "DATA", 401, "C:\\PKG", Out, ""},
-        {"QORDELET.EXE", "DATA", 401, "C:\\PKG", Leave, ""}, {"PSCRIPT.DRV", "", 401, "C:\\PKG", Leave, ""},
-    };
-    char path[kRemovalPathSize];
+    const std::string fill = "C:\\" + std::string(kMaxPath - 20, 'P');  // "\DAT\ABCDEFG.TXT" fills the path
+    const struct { const char *file, *dir; std::string outcome, install = "C:\\PKG"; int kind = 401;
+                   bool known = true; } rows[] = {
+        {"F.DLL", "WINDOWS", "D C:\\WINDOWS\\F.DLL"}, {"F.DLL", "SYSTEM", "D C:\\WINDOWS\\SYSTEM\\F.DLL"},
+        {"F.DLL", "System", "D C:\\WINDOWS\\F.DLL", "C:\\PKG", 403}, {"F.DLL", ".", "D C:\\PKG\\.\\F.DLL"},
+        {"F.DLL", "DATA", "D D:\\\\DATA\\F.DLL", "D:\\"}, {"F.DLL", "DATA", "D C:\\PKG\\DATA\\F.DLL"},
+        {"F.DLL", "..\\..", "U "}, {"F.DLL", "", "U "}, {"QORDELET.EXE", "DATA", "L "},
+        // First: without an install directory there is no place to guess.
+        {"F.DLL", "DATA", "U ", ""}, {"..\\F.DLL", "DATA", "U "}, {"PSCRIPT.DRV", "", "L "},
+        {"F.DLL", "DATA", "U ", "C:\\PKG", 401, false}, {"PSCRIPT.DRV", "DATA", "L ", "C:\\PKG", 401, false},
+        // A path that does not fit is not deleted, never cut.
+        {"ABCDEFG.TXT", "DAT", "D " + fill + "\\DAT\\ABCDEFG.TXT", fill}, {"ABCDEFGH.TXT", "DAT", "U ", fill}};
     for (const auto& r : rows) {
-        SetDirs("C:\\WINDOWS", r.kind, r.installDir);
+        SetDirs("C:\\WINDOWS", r.kind, r.install.c_str());
+        char path[kRemovalPathSize];
         std::memset(path, 'x', sizeof path);
-        EXPECT_EQ(DecideFile(r.fileName, r.dirName, true, path, sizeof path), r.action) << r.fileName << " in " << r.dirName;
-        EXPECT_STREQ(path, r.path) << r.dirName;
+        FileAction action = DecideFile(r.file, r.dir, r.known, path, sizeof path);
+        EXPECT_EQ("DLU"[static_cast<int>(action)] + std::string(" ") + path, r.outcome) << r.file;
     }
-    EXPECT_EQ(DecideFile("F.DLL", "DATA", false, path, sizeof path), Out);
-    // A path that does not fit is not deleted, never cut.
-    SetDirs("C:\\WINDOWS", 401, ("C:\\" + std::string(kMaxPath - 20, 'P')).c_str());
-    EXPECT_EQ(DecideFile("ABCDEFG.TXT", "DAT", true, path, sizeof path), Del);
-    EXPECT_EQ(DecideFile("ABCDEFGH.TXT", "DAT", true, path, sizeof path), Out);
-    EXPECT_STREQ(path, "");
 }
 
+// s: skipped, f: a safe file name, d: a safe directory name; then the flag
+// cleared when deleting the file fails: p (PCL), s (PostScript), m (monitor).
 TEST(Names, SkipAndFlagTablesAndUnsafeNames)
 {
-    for (const char* name : {"hppcl5ms.drv", "UNIDRV.DLL", "Finstall.hlp", "PSCRIPT.DRV", "qordelet.exe"})
-        EXPECT_TRUE(IsSkippedFile(name)) << name;
-    for (const char* name : {"HPPC.DRV", "UNIDR.DLL", "FINSTAL", "PSCRIP", "QORDELET.EX_", "QORDELET.EXE.OLD"})
-        EXPECT_FALSE(IsSkippedFile(name)) << name;
-    const struct {
-        const char* name;
-        int* flag;
-    } flags[] = {
-        {"q44pcl.drv", &g_pclFlag},       {"Q44PCL.DRV.OLD", nullptr}, {"QOR4400.DRV", &g_postScriptFlag},
-        {"QOR4400.DRVX", nullptr},        {"VORNWPSD.EXE", &g_monitorFlag},
-        {"VORNWPSD.EXE.BAK", &g_monitorFlag}, {"VORNWPSD.EX", nullptr},
-    };
-    for (const auto& r : flags)
-        EXPECT_EQ(CompletionFlagFor(r.name), r.flag) << r.name;
-    for (const char* name : {"", ".", "..", "...", "..\\WIN.INI", "SUB/F.TXT", "C:F.TXT", "F:s", "*.*"})
-        EXPECT_FALSE(IsSafeFileName(name)) << name;
-    EXPECT_TRUE(IsSafeFileName("A..B"));
-    for (const char* name : {"", "..", "../..", "A\\..\\..\\B", "\\", "/etc", "D:DATA", "\\\\srv\\x", "...", "D*"})
-        EXPECT_FALSE(IsSafeDirName(name)) << name;
-    for (const char* name : {".", "SUB\\DEEP", "SUB/DEEP", "..A", "A..", ".\\DATA"})
-        EXPECT_TRUE(IsSafeDirName(name)) << name;
+    const char* rows[][2] = {
+        {"hppcl5ms.drv", "sfd-"}, {"HPPC.DRV", "-fd-"}, {"UNIDRV.DLL", "sfd-"}, {"UNIDR.DLL", "-fd-"},
+        {"Finstall.hlp", "sfd-"}, {"FINSTAL", "-fd-"}, {"PSCRIPT.DRV", "sfd-"}, {"PSCRIP", "-fd-"},
+        {"qordelet.exe", "sfd-"}, {"QORDELET.EX_", "-fd-"}, {"QORDELET.EXE.OLD", "-fd-"}, {"A..", "-fd-"},
+        {"q44pcl.drv", "-fdp"}, {"Q44PCL.DRV.OLD", "-fd-"}, {"QOR4400.DRV", "-fds"}, {"QOR4400.DRVX", "-fd-"},
+        {"VORNWPSD.EXE", "-fdm"}, {"VORNWPSD.EXE.BAK", "-fdm"}, {"VORNWPSD.EX", "-fd-"}, {"", "----"},
+        {".", "--d-"}, {"..", "----"}, {"...", "----"}, {"..\\WIN.INI", "----"}, {"SUB/F.TXT", "--d-"},
+        {"C:F.TXT", "----"}, {"F:s", "----"}, {"*.*", "----"}, {"A..B", "-fd-"}, {"D*", "----"},
+        {"..A", "-fd-"}, {"../..", "----"}, {"A\\..\\..\\B", "----"}, {"\\", "----"}, {"/etc", "----"},
+        {"D:DATA", "----"}, {"\\\\srv\\x", "----"}, {"SUB\\DEEP", "--d-"}, {"SUB/DEEP", "--d-"},
+        {".\\DATA", "--d-"}};
+    const int* flags[] = {&g_pclFlag, &g_postScriptFlag, &g_monitorFlag};
+    for (const auto& r : rows) {
+        const int* f = CompletionFlagFor(r[0]);
+        char flag = !f ? '-' : "psm?"[std::find(flags, flags + 3, f) - flags];
+        EXPECT_EQ(std::string({IsSkippedFile(r[0]) ? 's' : '-', IsSafeFileName(r[0]) ? 'f' : '-',
+                               IsSafeDirName(r[0]) ? 'd' : '-', flag}), r[1]) << r[0];
+    }
 }
 
 TEST(Paths, CanonicalFormAndWhereAPathLies)
 {
-    const char* canonical[][2] = {
-        {"c:\\Windows\\", "C:\\WINDOWS"}, {"C:/A//B/./C", "C:\\A\\B\\C"}, {"C:\\", "C:"},
+    const struct { const char *path, *expected; std::size_t size = kMaxPath; } canonical[] = {  // "-": no fit
+        {"c:\\Windows\\", "C:\\WINDOWS"}, {"C:/A//B/./C", "C:\\A\\B\\C"}, {"C:\\", "C:"}, {"", ""},
         {"C:\\A\\..\\..\\B", "C:\\B"}, {"C:\\DATA. \\X", "C:\\DATA\\X"}, {"C:\\A\\...\\B", "C:\\A\\B"},
-        {"\\\\srv\\share\\..\\x", "\\\\SRV\\SHARE\\X"}, {"", ""},
-    };
-    for (const auto& row : canonical) {
-        char out[kMaxPath];
-        ASSERT_TRUE(CanonicalPath(row[0], out, sizeof out)) << row[0];
-        EXPECT_STREQ(out, row[1]) << row[0];
+        {"\\\\srv\\share\\..\\x", "\\\\SRV\\SHARE\\X"}, {"C:\\ABC", "-", 6}, {"C:\\AB", "C:\\AB", 6}};
+    for (const auto& r : canonical) {
+        std::vector<char> out(r.size, 'x');  // on the heap, where a write past its end shows
+        EXPECT_STREQ(CanonicalPath(r.path, out.data(), out.size()) ? out.data() : "-", r.expected) << r.path;
     }
-    char tiny[6];
-    EXPECT_FALSE(CanonicalPath("C:\\ABC", tiny, sizeof tiny));
-    EXPECT_TRUE(CanonicalPath("C:\\AB", tiny, sizeof tiny));
-    EXPECT_TRUE(PathWithin("c:\\pkg\\data", "C:\\PKG\\", true));
-    EXPECT_TRUE(PathWithin("C:\\PKG\\.", "C:\\PKG", false));
-    EXPECT_FALSE(PathWithin("C:\\PKG\\.", "C:\\PKG", true));
-    EXPECT_FALSE(PathWithin("C:\\PKGX\\DATA", "C:\\PKG", false));
-    EXPECT_TRUE(PathWithin("C:\\WINDOWS", "C:\\", true));
-    EXPECT_FALSE(PathWithin("C:\\X", "", false));
+    const struct { const char *path, *dir; bool strictly, within; } within[] = {
+        {"c:\\pkg\\data", "C:\\PKG\\", true, true}, {"C:\\PKG\\.", "C:\\PKG", false, true},
+        {"C:\\PKG\\.", "C:\\PKG", true, false}, {"C:\\PKGX\\DATA", "C:\\PKG", false, false},
+        {"C:\\WINDOWS", "C:\\", true, true}, {"C:\\X", "", false, false}, {"\\X", "", false, false}};
+    for (const auto& r : within)
+        EXPECT_EQ(PathWithin(r.path, r.dir, r.strictly), r.within) << r.path << " in " << r.dir << r.strictly;
 }
 
-// The folders the removal empties or removes on the strength of a directory
-// entry, and the install directories it treats as the package's own.
+// The folder emptied on the strength of directory entry 1 ("-": none), whether
+// the install directory is the package's own, and which after-walk files go
+// ("+"): those of the install directory only from the package's own folder,
+// those of the system's directories when they are known. With three entries,
+// entry 1 is the Windows entry of a package without folders.
 TEST(Paths, OnlyThePackagesOwnFolders)
 {
-    const struct {
-        const char* installDir;
-        bool packageDir;
-        const char* entry1;
-        int dirCount;
-        const char* emptied;  // "": nothing
-    } rows[] = {
-        {"C:\\QOR4400", true, "SPOOL", 8, "C:\\QOR4400\\SPOOL"},
-        {"C:\\QOR4400\\", true, "SPOOL", 4, "C:\\QOR4400\\SPOOL"},
-        {"C:\\QOR4400", true, "SPOOL", 3, ""},     // entry 1 is the Windows entry then
-        {"C:\\", false, "WINDOWS", 3, ""},         // a package without folders, in a root
-        {"C:\\", false, "windows", 8, ""},         {"C:\\", false, "WINDOWS.", 8, ""},
-        {"C:\\", false, "Windows\\System", 8, ""}, {"C:\\", false, "QOR", 8, "C:\\QOR"},
-        {"C:\\WINDOWS", false, "SYSTEM", 8, ""},   {"C:\\WINDOWS", false, "SPOOL", 8, ""},
-        {"C:\\WINDOWS\\QOR", true, "SPOOL", 8, "C:\\WINDOWS\\QOR\\SPOOL"},
-        {"C:\\QOR4400", true, ".", 8, ""},         {"C:\\QOR4400", true, ".\\.", 8, ""},
-        {"C:\\QOR4400", true, "", 8, ""},          {"C:\\QOR4400\\..\\WINDOWS", false, "SPOOL", 8, ""},
-        {"C:\\QOR4400", true, "Windows", 8, ""},   {"C:\\QOR4400", true, "system", 8, ""},
-        {"C:\\QOR4400", true, "..\\QOR4400\\SPOOL", 8, ""},
-        {"D:\\", false, "SPOOL", 8, "D:\\SPOOL"},
-    };
+    const struct { const char* install; bool package; const char *entry1, *emptied; int dirCount = 8;
+                   const char *windows = "C:\\WINDOWS", *system = "C:\\WINDOWS\\SYSTEM"; } rows[] = {
+        {"C:\\QOR4400", true, "SPOOL", "C:\\QOR4400\\SPOOL"}, {"C:\\QOR4400", true, "SPOOL", "-", 3},
+        {"C:\\QOR4400\\", true, "SPOOL", "C:\\QOR4400\\SPOOL", 4}, {"C:\\", false, "WINDOWS", "-", 3},
+        {"C:\\", false, "windows", "-"}, {"C:\\", false, "WINDOWS.", "-"}, {"C:\\", false, "QOR", "C:\\QOR"},
+        {"C:\\", false, "Windows\\System", "-"}, {"D:\\", false, "SPOOL", "D:\\SPOOL"},
+        {"C:\\WINDOWS", false, "SPOOL", "-"}, {"C:\\WINDOWS", false, "SYSTEM", "-"},
+        {"C:\\WINDOWS\\SYSTEM", false, "SPOOL", "-"}, {"C:\\QOR4400\\..\\WINDOWS", false, "SPOOL", "-"},
+        {"C:\\WINDOWS\\QOR", true, "SPOOL", "C:\\WINDOWS\\QOR\\SPOOL"}, {"C:\\QOR4400", true, ".", "-"},
+        {"C:\\WINNT\\SYSTEM32\\QOR", true, "SPOOL", "C:\\WINNT\\SYSTEM32\\QOR\\SPOOL", 8, "C:\\WINNT",
+         "C:\\WINNT\\SYSTEM32"},
+        // QOR holds the Windows directory, SYS the system directory; an
+        // unknown system directory lets nothing of it be guessed.
+        {"C:\\", false, "QOR", "-", 8, "C:\\QOR\\WIN", "C:\\QOR\\WIN\\SYSTEM"},
+        {"C:\\", false, "SYS", "-", 8, "C:\\WIN", "C:\\SYS\\32"}, {"C:\\QOR4400", true, "system", "-"},
+        {"C:\\PKG", false, "SPOOL", "-", 8, "C:\\WINDOWS", ""}, {"C:\\QOR4400", true, ".\\.", "-"},
+        {"C:\\QOR4400", true, "", "-"}, {"C:\\QOR4400", true, "..\\QOR4400\\SPOOL", "-"},
+        {"C:\\QOR4400", true, "Windows", "-"}};
+    char out[kEmptyingPathSize];
     for (const auto& r : rows) {
-        SetDirs("C:\\WINDOWS", 401, r.installDir);
-        EXPECT_EQ(IsPackageInstallDir(), r.packageDir) << r.installDir;
-        char out[kEmptyingPathSize];
+        SetDirs(r.windows, 401, r.install, r.system);
         std::memset(out, 'x', sizeof out);
-        EXPECT_EQ(BuildEmptiedSubdir(out, sizeof out, r.dirCount, r.entry1), r.emptied[0] != '\0')
-            << r.installDir << " " << r.entry1;
-        EXPECT_STREQ(out, r.emptied) << r.installDir << " " << r.entry1;
-        // The after-walk files of the install directory go only from a folder
-        // of the package's own; those of the system's directories always.
-        EXPECT_EQ(BuildAfterWalkPath(0, out, sizeof out), r.packageDir) << r.installDir;
-        EXPECT_TRUE(BuildAfterWalkPath(1, out, sizeof out)) << r.installDir;
+        bool emptied = BuildEmptiedSubdir(out, sizeof out, r.dirCount, r.entry1);
+        std::string got = (emptied ? "" : "-") + std::string(out) + " ";
+        for (int row = 0; row < kAfterWalkFiles; ++row)
+            got += BuildAfterWalkPath(row, out, sizeof out) ? "+" : "-";
+        std::string want = r.emptied + std::string(!r.system[0] ? " ---+-" : r.package ? " +++++" : " -+++-");
+        EXPECT_EQ(std::make_tuple(IsPackageInstallDir(), got), std::make_tuple(r.package, want)) << r.install;
     }
-    SetDirs("C:\\WINNT", 403, "C:\\WINNT\\SYSTEM32\\QOR", "C:\\WINNT\\SYSTEM32");
-    EXPECT_TRUE(IsPackageInstallDir());
-    EXPECT_TRUE(IsPackageSubdirectory("C:\\WINNT\\SYSTEM32\\QOR\\SPOOL"));
-    EXPECT_FALSE(IsPackageSubdirectory("C:\\WINNT\\SYSTEM32"));
-    SetDirs("C:\\QOR\\WIN", 401, "C:\\", "C:\\QOR\\WIN\\SYSTEM");
-    EXPECT_FALSE(IsPackageSubdirectory("C:\\QOR"));  // it holds the Windows directory
-    SetDirs("C:\\WINDOWS", 401, "C:\\PKG");
-    g_config.SystemDir[0] = '\0';  // unknown: nothing of it may be guessed
-    char out[kMaxPath];
-    EXPECT_FALSE(BuildAfterWalkPath(1, out, sizeof out));
-    EXPECT_FALSE(IsPackageInstallDir());
-    // Every after-walk row, in order.
     SetDirs("C:\\WIN", 401, "C:\\PKG", "C:\\WIN\\SYS");
-    const char* afterWalk[] = {"C:\\PKG\\spooler.que", "C:\\WIN\\SYS\\VORNPRNT.DLL", "C:\\WIN\\SYS\\VORNGDI.DRV",
-                               "C:\\WIN\\VORNPRNT.DLL", "C:\\PKG\\VORNPRNT.DLL"};
-    for (int row = 0; row < kAfterWalkFiles; ++row) {
-        ASSERT_TRUE(BuildAfterWalkPath(row, out, sizeof out)) << row;
-        EXPECT_STREQ(out, afterWalk[row]);
-    }
-    EXPECT_FALSE(BuildAfterWalkPath(kAfterWalkFiles, out, sizeof out));
-}
-
-TEST(DirectoryRange, RangeAndDisplay)
-{
-    // The bound is also the gauge's range: 0, -1 and -2 are sent unchanged.
-    for (int count = 0; count <= 8; ++count)
+    std::string paths;
+    for (int row = 0; row <= kAfterWalkFiles; ++row)
+        paths += (BuildAfterWalkPath(row, out, sizeof out) ? out : "-") + std::string(" ");
+    EXPECT_EQ(paths, "C:\\PKG\\spooler.que C:\\WIN\\SYS\\VORNPRNT.DLL C:\\WIN\\SYS\\VORNGDI.DRV "
+                     "C:\\WIN\\VORNPRNT.DLL C:\\PKG\\VORNPRNT.DLL - ");
+    // The bound of the directory removal is also the gauge's range: 0, -1 and
+    // -2 are sent unchanged. The font directory is never named.
+    for (int count : {0, 1, 2, 3, 8})
         EXPECT_EQ(DirectoryRangeEnd(count), count - 2) << count;
-    EXPECT_FALSE(ShowsDirectoryPath("C:\\PKG\\TTFONTS"));
-    EXPECT_TRUE(ShowsDirectoryPath("C:\\PKG\\ttfonts"));
+    EXPECT_EQ(std::make_pair(ShowsDirectoryPath("C:\\PKG\\TTFONTS"), ShowsDirectoryPath("C:\\PKG\\ttfonts")),
+              std::make_pair(false, true));
 }
 
-const std::string kHead =  // lines 1 to 5 for C:\PKG
-    "@echo off\r\nif exist C:\\PKG\\QORDELET.EXE del C:\\PKG\\QORDELET.EXE\r\n"
-    "if exist gauge32.dll del gauge32.dll\r\nif exist qvwpd.exe del qvwpd.exe\r\n"
-    "if not exist C:\\PKG\\*.* rmdir C:\\PKG\r\n";
+std::string Head(const std::string& dir)  // lines 1 to 5 of a block
+{
+    return "@echo off\r\nif exist " + dir + "\\QORDELET.EXE del " + dir + "\\QORDELET.EXE\r\n" +
+           "if exist gauge32.dll del gauge32.dll\r\nif exist qvwpd.exe del qvwpd.exe\r\nif not exist " + dir +
+           "\\*.* rmdir " + dir + "\r\n";
+}
 
+// The block's text, or "none" and the count of lines left in the block (-1:
+// no block was built).
 TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
 {
-    const struct {
-        const char *windowsDir, *installDir;
-        int oldChoice;  // -1: cases A and B, the block deletes the batch
-        std::string expected;
-    } rows[] = {
-        {"C:\\WINDOWS", "C:\\PKG", -1, kHead + "del C:\\WINDOWS\\winstart.bat"},
-        {"C:\\", "C:\\PKG\\", -1, kHead + "del C:\\winstart.bat"},
-        {"C:\\WINDOWS", "C:\\PKG\\", 0,
-         kHead + "call C:\\WINDOWS\\oldstart.bat\r\nmove /y C:\\WINDOWS\\oldstart.bat C:\\WINDOWS\\winstart.bat"},
-        {"C:\\", "C:\\PKG", 3, kHead + "call C:\\oldstar3.bat\r\nmove /y C:\\oldstar3.bat C:\\winstart.bat"},
-    };
+    // Line 2 is the longest: 16 characters besides the uninstaller path twice must fit 143.
+    const std::string fits = "C:\\" + std::string(47, 'P'), pkg = Head("C:\\PKG");
+    const std::string del = "del C:\\WINDOWS\\winstart.bat", win = "C:\\WINDOWS\\";
+    const struct { const char* windows; std::string install, expected; int oldChoice = -1; } rows[] = {
+        {"C:\\WINDOWS", "C:\\PKG", pkg + del}, {"C:\\", "C:\\PKG\\", pkg + "del C:\\winstart.bat"},
+        {"C:\\WINDOWS", "C:\\PKG\\",
+         pkg + "call " + win + "oldstart.bat\r\nmove /y " + win + "oldstart.bat " + win + "winstart.bat", 0},
+        {"C:\\", "C:\\PKG", pkg + "call C:\\oldstar3.bat\r\nmove /y C:\\oldstar3.bat C:\\winstart.bat", 3},
+        {"C:\\WINDOWS", "C:\\PKG", "none -1", kOldBatchChoices}, {"C:\\WINDOWS", fits, Head(fits) + del},
+        {"C:\\WINDOWS", fits + "P", "none 0"},
+        // Paths the command interpreter would split write nothing.
+        {"C:\\WIN DOWS", "C:\\PKG", "none -1"}, {"C:\\WINDOWS", "C:\\PROGRAM FILES\\QOR", "none -1"},
+        {"C:\\WINDOWS", "C:\\%TEMP%", "none -1"}, {"C:\\WINDOWS", "C:\\A&B", "none -1"},
+        {"C:\\WINDOWS", "", "none -1"}, {"C:\\WINDOWS", "\\", "none -1"}};
     for (const auto& r : rows) {
-        SCOPED_TRACE(std::string(r.windowsDir) + " " + r.installDir);
         BatchPaths paths;
-        ASSERT_TRUE(BuildBatchPaths(&paths, r.windowsDir, r.installDir));
-        char old[kBatchTextSize];
-        ASSERT_TRUE(r.oldChoice < 0 || BuildOldBatchPath(old, sizeof old, r.windowsDir, r.oldChoice));
         BatchBlock block;
-        ASSERT_TRUE(BuildBatchBlock(&block, paths, r.oldChoice < 0 ? nullptr : old));
-        std::string text;
-        for (int i = 0; i < block.count; ++i)
+        block.count = -1;
+        char old[kBatchTextSize];
+        bool built = BuildBatchPaths(&paths, r.windows, r.install.c_str()) &&
+                     (r.oldChoice < 0 || BuildOldBatchPath(old, sizeof old, r.windows, r.oldChoice)) &&
+                     BuildBatchBlock(&block, paths, r.oldChoice < 0 ? nullptr : old);
+        std::string text = built ? "" : "none " + std::to_string(block.count);
+        for (int i = 0; built && i < block.count; ++i)
             text += block.lines[i];
-        EXPECT_EQ(text, r.expected);
+        EXPECT_EQ(text, r.expected) << r.windows << " " << r.install;
     }
-    char out[kBatchTextSize];
-    EXPECT_FALSE(BuildOldBatchPath(out, sizeof out, "C:\\WINDOWS", kOldBatchChoices));
-    // Paths the command interpreter would split, and lines that do not fit,
-    // write nothing. Line 2 is the longest: 16 characters besides the
-    // uninstaller path twice must fit 143.
-    BatchPaths paths;
-    for (const char* unsafe : {"C:\\PROGRAM FILES\\QOR", "C:\\%TEMP%", "C:\\A&B", "", "\\"})
-        EXPECT_FALSE(BuildBatchPaths(&paths, "C:\\WINDOWS", unsafe)) << unsafe;
-    EXPECT_FALSE(BuildBatchPaths(&paths, "C:\\WIN DOWS", "C:\\PKG"));
-    BatchBlock block;
-    std::string fits = "C:\\" + std::string(47, 'P');
-    ASSERT_TRUE(BuildBatchPaths(&paths, "C:\\WINDOWS", fits.c_str()));
-    ASSERT_TRUE(BuildBatchBlock(&block, paths, nullptr));
-    EXPECT_EQ(std::strlen(block.lines[1]), 16u + 2 * 63);
-    ASSERT_TRUE(BuildBatchPaths(&paths, "C:\\WINDOWS", (fits + "P").c_str()));
-    EXPECT_FALSE(BuildBatchBlock(&block, paths, nullptr));
-    EXPECT_EQ(block.count, 0);
-}
-
-TEST(BatchText, TheWrapLinesOfAnEarlierRun)
-{
+    // The last two lines of a block that wraps the user's batch, found at the
+    // end of a file or of its last bytes.
     BatchPaths paths;
     ASSERT_TRUE(BuildBatchPaths(&paths, "C:\\W", "C:\\PKG"));
     const std::string wrap = "call C:\\W\\oldstart.bat\r\nmove /y C:\\W\\oldstart.bat C:\\W\\winstart.bat";
-    const struct {
-        std::string data;
-        bool wholeFile, found;
-    } rows[] = {
-        {kHead + wrap, true, true}, {"x\n" + wrap, false, true}, {wrap, true, true}, {wrap, false, false},
-        {"x" + wrap, true, false}, {kHead + wrap + "\r\n", true, false}, {"CALL c:\\w\\OLDSTART.bat\r\n"
-        "MOVE /Y c:\\w\\oldstart.bat C:\\W\\WINSTART.BAT", true, true}, {wrap.substr(1), true, false},
-    };
-    for (const auto& r : rows) {
+    const struct { std::string data; bool wholeFile, found; } wrapRows[] = {
+        {pkg + wrap, true, true}, {"x\n" + wrap, false, true}, {wrap, true, true}, {wrap, false, false},
+        {"x" + wrap, true, false}, {pkg + wrap + "\r\n", true, false}, {wrap.substr(1), true, false},
+        {"CALL c:\\w\\OLDSTART.bat\r\nMOVE /Y c:\\w\\oldstart.bat C:\\W\\WINSTART.BAT", true, true}};
+    for (const auto& r : wrapRows) {
         std::size_t tail = 0;
-        EXPECT_EQ(EndsWithWrapLines(r.data.data(), r.data.size(), r.wholeFile, paths, "C:\\W\\oldstart.bat",
-                                    &tail), r.found) << r.data;
-        EXPECT_EQ(tail, r.found ? wrap.size() : 0u) << r.data;
+        bool found =
+            EndsWithWrapLines(r.data.data(), r.data.size(), r.wholeFile, paths, "C:\\W\\oldstart.bat", &tail);
+        EXPECT_EQ(std::make_pair(found, tail), std::make_pair(r.found, r.found ? wrap.size() : 0u)) << r.data;
     }
 }
 
-struct Memory {
-    std::string data;
-    std::size_t at;
-    long failAt;  // a read error at this offset
-};
-
-int ReadMemory(void* context)
-{
-    Memory* m = static_cast<Memory*>(context);
-    if (m->failAt >= 0 && m->at == static_cast<std::size_t>(m->failAt))
-        return kReadError;
-    return m->at < m->data.size() ? static_cast<unsigned char>(m->data[m->at++]) : kEndOfInput;
-}
-
+// The ends of the first line that begins with t, of the first and of the last
+// line that is t (-1: none), each of the last two followed by its start.
 TEST(LineSearch, LineEndsLengthsAndReadErrors)
 {
     const std::string t = "del C:\\WINDOWS\\winstart.bat";
     const long n = static_cast<long>(t.size());
-    const struct {
-        const char* name;
-        std::string data;
-        long prefixEnd, wholeEnd, lastEnd;  // -1: no such line
-        long failAt;
-    } rows[] = {
-        {"last line unterminated", "@echo off\r\n" + t, 11 + n, 11 + n, 11 + n, -1},
-        {"lines after it", "rem\r\n" + t + "\r\nrem\r\n", 5 + n, 5 + n, -1, -1},
-        {"only line ends after it", "rem\r\n" + t + "\r\n\r\n", 5 + n, 5 + n, 5 + n, -1},
-        {"twice, last at the end", t + "\r\nx\r\n" + t, n, n, 2 * n + 5, -1},
-        {"other letter case", "DEL C:\\windows\\WINSTART.BAT", n, n, n, -1},
-        {"LF only: one long line", "rem\n" + t + "\n", -1, -1, -1, -1},
-        {"LF only, text first", t + "\nrem\n", n + 5, -1, -1, -1},
-        {"longer line", t + ".old\r\n" + t, n + 4, n + 4 + 2 + n, n + 4 + 2 + n, -1},
-        {"shorter line", t.substr(0, n - 1), -1, -1, -1, -1}, {"empty file", "", -1, -1, -1, -1},
-        {"over-long line before", std::string(5000, 'x') + "\r\n" + t, 5002 + n, 5002 + n, 5002 + n, -1},
-        {"over-long matching line", t + std::string(400, 'y'), n + 400, -1, -1, -1},
-        {"CR alone ends lines", "rem\r" + t, 4 + n, 4 + n, 4 + n, -1},
-        {"zero byte inside", std::string("del C:\\WIN\0OWS\\winstart.bat", 27), -1, -1, -1, -1},
-        {"read error before", "rem\r\n" + t, -1, -1, -1, 3}, {"read error inside", "rem\r\n" + t, -1, -1, -1, 10},
+    const struct { const char* name; std::string data; long prefix, whole, last, failAt = -1; } rows[] = {
+        {"unterminated", "@echo off\r\n" + t, 11 + n, 11 + n, 11 + n}, {"empty", "", -1, -1, -1},
+        {"CR alone", "rem\r" + t, 4 + n, 4 + n, 4 + n}, {"twice", t + "\r\nx\r\n" + t, n, n, 2 * n + 5},
+        {"lines after it", "rem\r\n" + t + "\r\nrem\r\n", 5 + n, 5 + n, -1},
+        {"only line ends after it", "rem\r\n" + t + "\r\n\r\n", 5 + n, 5 + n, 5 + n},
+        {"case", "DEL C:\\windows\\WINSTART.BAT", n, n, n}, {"LF only", "rem\n" + t + "\n", -1, -1, -1},
+        {"LF after", t + "\nrem\n", n + 5, -1, -1}, {"shorter", t.substr(0, n - 1), -1, -1, -1},
+        {"LF inside", "rem\r\n" + t.substr(0, 15) + "\n" + t.substr(15), n + 6, -1, -1},
+        {"longer", t + ".old\r\n" + t, n + 4, 2 * n + 6, 2 * n + 6},
+        {"over-long line before", std::string(5000, 'x') + "\r\n" + t, 5002 + n, 5002 + n, 5002 + n},
+        {"over-long line", t + std::string(400, 'y'), n + 400, -1, -1},
+        {"zero byte", std::string("del C:\\WIN\0OWS\\winstart.bat", 27), -1, -1, -1},
+        {"error before", "rem\r\n" + t, -1, -1, -1, 3}, {"error inside", "rem\r\n" + t, -1, -1, -1, 10}};
+    struct Memory { const std::string& data; std::size_t at; long failAt; };  // a read error at failAt
+    ReadByteFn read = [](void* context) {
+        Memory* m = static_cast<Memory*>(context);
+        if (m->failAt >= 0 && m->at == static_cast<std::size_t>(m->failAt))
+            return kReadError;
+        return m->at < m->data.size() ? static_cast<unsigned char>(m->data[m->at++]) : kEndOfInput;
     };
     for (const auto& r : rows) {
-        const LineMatch modes[] = {LineMatch::Prefix, LineMatch::Whole, LineMatch::WholeLast};
-        const long ends[] = {r.prefixEnd, r.wholeEnd, r.lastEnd};
-        for (int m = 0; m < 3; ++m) {
+        std::vector<long> got;
+        for (LineMatch mode : {LineMatch::Prefix, LineMatch::Whole, LineMatch::WholeLast}) {
             Memory memory{r.data, 0, r.failAt};
             long start = -2;
-            long end = FindLine(ReadMemory, &memory, t.c_str(), modes[m], &start);
-            EXPECT_EQ(end, ends[m]) << r.name << " mode " << m;
-            if (m > 0)
-                EXPECT_EQ(start, end >= 0 ? end - n : -1) << r.name << " mode " << m;
+            got.push_back(FindLine(read, &memory, t.c_str(), mode, &start));
+            if (mode != LineMatch::Prefix)
+                got.push_back(start);
         }
+        const std::vector<long> expected = {r.prefix, r.whole, r.whole >= 0 ? r.whole - n : -1, r.last,
+                                            r.last >= 0 ? r.last - n : -1};
+        EXPECT_EQ(got, expected) << r.name;
     }
 }
 
+// The paths queued, joined by "|".
 TEST(RestartDeletion, NtQueuesTheUninstallerThenThePackagesFolder)
 {
-    const struct {
-        const char* installDir;
-        int kind, count;
-        const char *uninstaller, *directory;
-    } rows[] = {
-        {"C:\\QOR4400", 403, 2, "C:\\QOR4400\\QORDELET.EXE", "C:\\QOR4400"},
-        {"D:\\PKG\\", 403, 2, "D:\\PKG\\QORDELET.EXE", "D:\\PKG"},
+    const struct { std::string install; int kind; const char* expected; } rows[] = {
+        {"C:\\QOR4400", 403, "C:\\QOR4400\\QORDELET.EXE|C:\\QOR4400"},
+        {"D:\\PKG\\", 403, "D:\\PKG\\QORDELET.EXE|D:\\PKG"}, {"C:\\QOR4400", 401, ""},  // 401: the batch
         // Blanks are no trouble here, unlike in the batch.
-        {"C:\\Program Files\\QOR", 403, 2, "C:\\Program Files\\QOR\\QORDELET.EXE", "C:\\Program Files\\QOR"},
-        {"C:\\", 403, 1, "C:\\QORDELET.EXE", ""},  // a root is never removed
-        {"C:\\WINDOWS", 403, 1, "C:\\WINDOWS\\QORDELET.EXE", ""},
-        {"C:\\QOR4400", 401, 0, "", ""},  // the Windows 95 family runs the batch
-        {"", 403, 0, "", ""},
-    };
+        {"C:\\Program Files\\QOR", 403, "C:\\Program Files\\QOR\\QORDELET.EXE|C:\\Program Files\\QOR"},
+        {"C:\\", 403, "C:\\QORDELET.EXE"}, {"C:\\WINDOWS", 403, "C:\\WINDOWS\\QORDELET.EXE"},  // not removed
+        {"", 403, ""}, {"C:\\" + std::string(kMaxPath - 12, 'L'), 403, ""}};
     for (const auto& r : rows) {
-        SetDirs("C:\\WINDOWS", r.kind, r.installDir);
-        char paths[2][kMaxPath] = {"", ""};
-        ASSERT_EQ(RestartDeletionPaths(paths), r.count) << r.installDir;
-        EXPECT_STREQ(paths[0], r.uninstaller);
-        EXPECT_STREQ(paths[1], r.directory);
+        SetDirs("C:\\WINDOWS", r.kind, r.install.c_str());
+        char paths[2][kMaxPath];
+        int count = RestartDeletionPaths(paths);
+        std::string got = count > 0 ? paths[0] : "";
+        for (int i = 1; i < count; ++i)
+            got += std::string("|") + paths[i];
+        EXPECT_EQ(got, r.expected) << r.install;
     }
-    SetDirs("C:\\WINDOWS", 403, ("C:\\" + std::string(kMaxPath - 12, 'L')).c_str());
-    char paths[2][kMaxPath];
-    EXPECT_EQ(RestartDeletionPaths(paths), 0);
 }
 
 TEST(Sequence, SystemDirectoryKindAndDriveRoot)
 {
-    const struct {
-        const char *windows, *system;
-        int kind;
-    } rows[] = {
+    const struct { const char *windows, *system; int kind; } kinds[] = {
         {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", 401}, {"C:\\WINDOWS", "c:\\windows\\system\\", 401},
         {"C:\\", "C:\\SYSTEM", 401}, {"C:\\WINNT", "C:\\WINNT\\SYSTEM32", 403},
-        {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEMX", 403}, {"C:\\WINDOWS", "D:\\WINDOWS\\SYSTEM", 403},
-    };
-    for (const auto& r : rows)
+        {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEMX", 403}, {"C:\\WINDOWS", "D:\\WINDOWS\\SYSTEM", 403}};
+    for (const auto& r : kinds)
         EXPECT_EQ(SystemDirectoryKind(r.windows, r.system), r.kind) << r.windows << " " << r.system;
-    char root[4];
-    ASSERT_TRUE(InstallDriveRoot("d:\\qor4400", root, sizeof root));
-    EXPECT_STREQ(root, "D:\\");
-    for (const char* noDrive : {"\\\\server\\share", "QOR4400", "", "1:\\X"})
-        EXPECT_FALSE(InstallDriveRoot(noDrive, root, sizeof root)) << noDrive;
+    const char* roots[][2] = {{"d:\\qor4400", "D:\\"}, {"\\\\server\\share", "-"}, {"QOR4400", "-"},
+                              {"", "-"}, {"1:\\X", "-"}};
+    for (const auto& r : roots) {
+        char root[4];
+        EXPECT_STREQ(InstallDriveRoot(r[0], root, sizeof root) ? root : "-", r[1]) << r[0];
+    }
 }
 
 }  // namespace
