@@ -19,11 +19,7 @@ namespace {
 
 std::string InWindows(const char* name) { return WindowsDir() + "\\" + name; }
 
-std::string Read(const std::string& path)
-{
-    std::string text;
-    return ReadFileText(path, &text) ? text : "<missing>";
-}
+std::string Read(const std::string& path) { std::string t; return ReadFileText(path, &t) ? t : "<missing>"; }
 
 std::string Profile(const char* section, const char* key)
 {
@@ -33,36 +29,28 @@ std::string Profile(const char* section, const char* key)
 }
 
 // Writes that succeed before one fails (-1: none fails), for each writer.
-int g_textWrites = -1;
-int g_profileWrites = -1;
+int g_textWrites = -1, g_profileWrites = -1;
 // Every profile write: section, key and value ("-" for null), and whether
 // the file pass had already taken the entry only it removes out of WIN.INI.
 std::vector<std::string> g_profileCalls;
 constexpr char kPassMarker[] = "QOR.PS=x";
 
+// Takes one of the writes left; false when none is.
+bool TakeWrite(int& left) { return left < 0 || (left > 0 && left--); }
+
 }  // namespace
 
 bool WriteIniText(const char* text, std::size_t length, void* file)
 {
-    if (g_textWrites == 0)
-        return false;
-    if (g_textWrites > 0)
-        --g_textWrites;
-    return std::fwrite(text, 1, length, static_cast<std::FILE*>(file)) == length;
+    return TakeWrite(g_textWrites) && std::fwrite(text, 1, length, static_cast<std::FILE*>(file)) == length;
 }
 
 bool WriteProfileValue(const char* section, const char* key, const char* value)
 {
-    std::string call = std::string(section ? section : "-") + "|" + (key ? key : "-") + "|" +
-                       (value ? value : "-");
-    if (Read(InWindows("WIN.INI")).find(kPassMarker) == std::string::npos)
-        call += " after the pass";
-    g_profileCalls.push_back(call);
-    if (g_profileWrites == 0)
-        return false;
-    if (g_profileWrites > 0)
-        --g_profileWrites;
-    return WriteProfileStringA(section, key, value) != 0;
+    bool passed = Read(InWindows("WIN.INI")).find(kPassMarker) == std::string::npos;
+    g_profileCalls.push_back(std::string(section ? section : "-") + "|" + (key ? key : "-") + "|" +
+                             (value ? value : "-") + (passed ? " after the pass" : ""));
+    return TakeWrite(g_profileWrites) && WriteProfileStringA(section, key, value) != 0;
 }
 
 namespace {
@@ -106,21 +94,19 @@ protected:
 
 TEST_F(IniRestore, CopyCompressedFileExpandsOrCopiesByteForByte)
 {
-    std::string data = BinDir() + "inirestore-data\\", destination = InWindows("QORCOPY.INI"),
-                plain = Read(data + "sample.ini");
-    ASSERT_GT(plain.size(), 16u);
+    const std::string data = BinDir() + "inirestore-data\\", to = InWindows("QORCOPY.INI");
+    const std::string plain = Read(data + "sample.ini");
     ASSERT_NE(Read(data + "sample.ini_"), plain) << "the sample is not compressed";
-    struct Row { std::string source, destination; int result; std::string content; } rows[] = {
-        {data + "sample.ini_", destination, 1, plain}, {data + "sample.ini", destination, 1, plain},
-        {data + "nothere.ini", destination, 0, "old content"},
-        {data + "sample.ini", InWindows("nodir\\QORCOPY.INI"), 0, "old content"},
+    struct Row { std::string from, to; int result; std::string content; } rows[] = {
+        {data + "sample.ini_", to, 1, plain}, {data + "sample.ini", to, 1, plain},
+        {data + "nothere.ini", to, 0, "old"}, {data + "sample.ini", InWindows("nodir\\X.INI"), 0, "old"},
     };
     for (const Row& row : rows) {
-        ASSERT_TRUE(WriteFileText(destination, "old content"));
-        EXPECT_EQ(CopyCompressedFile(row.source.c_str(), row.destination.c_str()), row.result) << row.source;
-        EXPECT_EQ(Read(destination), row.content) << row.source;
+        ASSERT_TRUE(WriteFileText(to, "old"));
+        EXPECT_EQ(CopyCompressedFile(row.from.c_str(), row.to.c_str()), row.result) << row.from;
+        EXPECT_EQ(Read(to), row.content) << row.from;
     }
-    DeleteFileA(destination.c_str());
+    DeleteFileA(to.c_str());
 }
 
 const char kPackageSystemIni[] = "[386Enh]\r\nVornLPT=LPT1\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n";
@@ -130,10 +116,11 @@ const char kWinIniBefore[] =
     "[QOR Brackenfield 4400,LPT1:]\r\n\r\npaper=1\r\n[ports]\r\nLPT1:=\r\nqor.gdi=2\n[intl]\r\nx=VORNPS";
 
 // Both passes byte for byte, with mixed line ends, a line longer than any
-// buffer and a last line without an end, and their .000 copies.
+// buffer, Ctrl+Z and a last line without an end, and their .000 copies.
 TEST_F(IniRestore, PassesAreByteExact)
 {
-    const std::string longLine = "long=" + std::string(300, 'v') + "\r\n";
+    // Ctrl+Z mid-file: a copy read in text mode would end there.
+    const std::string longLine = "long=" + std::string(300, 'v') + "\r\n\x1a;after Ctrl+Z\r\n";
     struct Row { int (*pass)(); SavedFile *ini, *copy; std::string before, after; } rows[] = {
         {RestoreSystemIni, &systemIni, &system000,
          "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\nVornLPT=LPT1\n"
@@ -165,16 +152,10 @@ TEST_F(IniRestore, PassesAreByteExact)
 TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
 {
     constexpr DWORD kNotHeld = ~0u;
-    struct Row {
-        const char* name;
-        int (*pass)();
-        DWORD share;     // SYSTEM.INI held open with this sharing
-        int textWrites;  // lines written before the writer fails; -1: none fails
-    } rows[] = {
+    struct Row { const char* name; int (*pass)(); DWORD share; int textWrites; } rows[] = {
         {"held open for reading", RestoreSystemIni, FILE_SHARE_READ, -1},
         {"held unshared: no work copy", RestoreSystemIni, 0, -1},
-        {"first write fails", RestoreSystemIni, kNotHeld, 0},
-        {"third write fails", RestoreSystemIni, kNotHeld, 2},
+        {"first write fails", RestoreSystemIni, kNotHeld, 0}, {"third write", RestoreSystemIni, kNotHeld, 2},
         {"WIN.INI write fails", RestoreWinIni, kNotHeld, 3},
         {"the whole restore stops at SYSTEM.INI", RestoreIniFiles, FILE_SHARE_READ, -1},
     };
@@ -188,7 +169,6 @@ TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
         ASSERT_EQ(lock == INVALID_HANDLE_VALUE, row.share == kNotHeld) << row.name;
         g_textWrites = row.textWrites;
         EXPECT_EQ(row.pass(), 0) << row.name;
-        g_textWrites = -1;
         if (lock != INVALID_HANDLE_VALUE)
             CloseHandle(lock);
         EXPECT_EQ(Read(systemIni.path), kPackageSystemIni) << row.name;
@@ -213,75 +193,47 @@ std::string Content(const std::string& text)
     return out;
 }
 
-std::string PostScriptSections()
-{
-    std::string text;
-    for (const char* port : {"LPT1:", "LPT2:", "LPT3:"}) {
-        text += std::string("[QOR 4400 Brackenfield PS2,") + port + "]\r\nres=600\r\n";
-        text += std::string("[QOR 4400 Brackenfield PS2,") + port + " Fonts]\r\nf=1\r\n";
-    }
-    return text;
-}
-
 // The whole restore: the profile writes in their order (the cache flushed
 // after the six deletions and again once the file pass has written WIN.INI),
-// a run line longer than any first guess, and the counter.
+// a run line longer than any first guess, and the counter. The six sections
+// go through the profile functions even where the file pass, which would
+// drop them as well, fails; a value write that fails fails the restore, and
+// what comes after it is not written.
 TEST_F(IniRestore, RestoreIniFilesWritesTheProfileInItsOrder)
 {
-    const std::string longRun = std::string(250, 'c') + ".exe C:\\QOR\\qvwpd.exe calc.exe";
-    ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
-    ASSERT_TRUE(WriteFileText(winIni.path, "[Mail]\r\nMAPI=1\r\n" + PostScriptSections() +
-                                               "[PSCRIPT]\r\nExternal Printers=2\r\n"
-                                               "[devices]\r\nP=d,LPT1:\r\n" + kPassMarker +
-                                               "\r\n"));
-    ASSERT_TRUE(WriteProfileStringA("Windows", "run", longRun.c_str()));
-    EXPECT_EQ(RestoreIniFiles(), 1);
-    EXPECT_EQ(Read(systemIni.path), "[386Enh]\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n");
-    EXPECT_EQ(Content(Read(winIni.path)),
-              "[Mail]\nMAPI=1\n[PSCRIPT]\nExternalPrinters=1\n[devices]\nP=d,LPT1:\n");
-    EXPECT_EQ(Profile("windows", "device"), "P,d,LPT1:");
-    EXPECT_EQ(Profile("windows", "run"), std::string(250, 'c') + ".exe calc.exe");
-
-    std::vector<std::string> expected;
-    for (const char* port : {"LPT1:", "LPT2:", "LPT3:", "LPT1: Fonts", "LPT2: Fonts", "LPT3: Fonts"})
-        expected.push_back(std::string("QOR 4400 Brackenfield PS2,") + port + "|-|-");
-    expected.push_back("-|-|-");
-    expected.push_back("-|-|- after the pass");
-    expected.push_back("windows|device|P,d,LPT1: after the pass");
-    expected.push_back("Windows|run|" + std::string(250, 'c') + ".exe calc.exe after the pass");
-    expected.push_back("PSCRIPT|External Printers|1 after the pass");
-    EXPECT_EQ(g_profileCalls, expected);
-}
-
-// The six sections go through the profile functions even where the file
-// pass, which would drop them as well, fails; a value write that fails
-// fails the restore, and what comes after it is not written.
-TEST_F(IniRestore, SectionDeletionsAndFailingValueWrites)
-{
-    const std::string before = "[Mail]\r\nMAPI=1\r\n" + PostScriptSections() +
-                               "[PSCRIPT]\r\nExternal Printers=2\r\n[devices]\r\nP=d,LPT1:\r\n";
-    ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
-    ASSERT_TRUE(WriteFileText(winIni.path, before));
-    g_textWrites = 4;  // the SYSTEM.INI pass's lines; the WIN.INI pass fails
-    EXPECT_EQ(RestoreIniFiles(), 0);
-    EXPECT_EQ(Content(Read(winIni.path)), "[Mail]\nMAPI=1\n[PSCRIPT]\nExternalPrinters=2\n[devices]\nP=d,LPT1:\n");
-
-    const struct {
-        int goodWrites;  // of the three value writes
-        const char* counter;
-    } rows[] = {{0, "2"}, {1, "2"}, {2, "2"}, {3, "1"}};
-    for (const auto& row : rows) {
+    const std::string c250(250, 'c'), after = " after the pass";
+    std::string before = "[Mail]\r\nMAPI=1\r\n";
+    std::vector<std::string> calls;
+    for (const char* port : {"LPT1:", "LPT2:", "LPT3:", "LPT1: Fonts", "LPT2: Fonts", "LPT3: Fonts"}) {
+        before += std::string("[QOR 4400 Brackenfield PS2,") + port + "]\r\nres=600\r\n";
+        calls.push_back(std::string("QOR 4400 Brackenfield PS2,") + port + "|-|-");
+    }
+    before += std::string("[PSCRIPT]\r\nExternal Printers=2\r\n[devices]\r\nP=d,LPT1:\r\n") + kPassMarker;
+    before += "\r\n";
+    calls.insert(calls.end(), {"-|-|-", "-|-|-" + after, "windows|device|P,d,LPT1:" + after,
+                               "Windows|run|" + c250 + ".exe calc.exe" + after,
+                               "PSCRIPT|External Printers|1" + after});
+    struct Row { const char* name; int textWrites, profileWrites, result; std::size_t calls; } rows[] = {
+        {"the WIN.INI pass fails", 4, -1, 0, 7},  // after the four lines of SYSTEM.INI
+        {"device write fails", -1, 8, 0, 9}, {"run write fails", -1, 9, 0, 10},
+        {"counter write fails", -1, 10, 0, 11}, {"all writes succeed", -1, -1, 1, 11},
+    };
+    for (const Row& r : rows) {
         ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
         ASSERT_TRUE(WriteFileText(winIni.path, before));
-        ASSERT_TRUE(WriteProfileStringA("Windows", "run", "qvwpd.exe"));
+        ASSERT_TRUE(WriteProfileStringA("Windows", "run", (c250 + ".exe C:\\qvwpd.exe calc.exe").c_str()));
         g_profileCalls.clear();
-        g_textWrites = -1;
-        g_profileWrites = 8 + row.goodWrites;  // the deletions and both flushes first
-        EXPECT_EQ(RestoreIniFiles(), row.goodWrites == 3 ? 1 : 0) << row.goodWrites;
-        EXPECT_EQ(g_profileCalls.size(), row.goodWrites == 3 ? 11u : 9u + row.goodWrites)
-            << row.goodWrites;
-        EXPECT_EQ(GetProfileIntA("PSCRIPT", "External Printers", 0), row.counter[0] - '0');
+        g_textWrites = r.textWrites;
+        g_profileWrites = r.profileWrites;
+        EXPECT_EQ(RestoreIniFiles(), r.result) << r.name;
+        EXPECT_EQ(g_profileCalls, std::vector<std::string>(calls.begin(), calls.begin() + r.calls)) << r.name;
+        EXPECT_EQ(Content(Read(winIni.path)), std::string("[Mail]\nMAPI=1\n[PSCRIPT]\nExternalPrinters=") +
+                  (r.result ? "1" : "2") + "\n[devices]\nP=d,LPT1:\n" + (r.calls > 7 ? "" : "QOR.PS=x\n"))
+            << r.name;
     }
+    EXPECT_EQ(Read(systemIni.path), "[386Enh]\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n");
+    EXPECT_EQ(Profile("windows", "device"), "P,d,LPT1:");
+    EXPECT_EQ(Profile("windows", "run"), c250 + ".exe calc.exe");
 }
 
 }  // namespace
