@@ -61,10 +61,10 @@ bool BuildBatchPaths(BatchPaths* paths, const char* windowsDir, const char* inst
     if (!FormatWhole(paths->directory, sizeof paths->directory, "%s", installDir))
         return false;
     std::size_t n = std::strlen(paths->directory);
-    if (paths->directory[n - 1] == '\\')
-        paths->directory[n - 1] = '\0';
+    if (n > 0 && paths->directory[n - 1] == '\\')
+        paths->directory[--n] = '\0';
     // An install directory of "\" would leave "rmdir" with nothing to name.
-    if (paths->directory[0] == '\0')
+    if (n == 0)
         return false;
     return FormatWhole(paths->ownLastLine, sizeof paths->ownLastLine, "del %s", paths->batch);
 }

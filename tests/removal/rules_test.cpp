@@ -51,10 +51,15 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
     }
 }
 
+// The completion page's items as a run starts: the two drivers and the
+// monitor listed until deleting their file fails, the group not yet removed.
+const auto kFlagsAtStart = std::make_tuple(g_pclFlag, g_postScriptFlag, g_monitorFlag, g_groupFlag);
+
 // s: skipped, f: a safe file name, d: a safe directory name; then the flag
 // cleared when deleting the file fails: p (PCL), s (PostScript), m (monitor).
 TEST(Names, SkipAndFlagTablesAndUnsafeNames)
 {
+    EXPECT_EQ(kFlagsAtStart, std::make_tuple(1, 1, 1, 0));
     const char* rows[][2] = {
         {"hppcl5ms.drv", "sfd-"}, {"HPPC.DRV", "-fd-"}, {"UNIDRV.DLL", "sfd-"}, {"UNIDR.DLL", "-fd-"},
         {"Finstall.hlp", "sfd-"}, {"FINSTAL", "-fd-"}, {"PSCRIPT.DRV", "sfd-"}, {"PSCRIP", "-fd-"},
@@ -131,8 +136,10 @@ TEST(Paths, OnlyThePackagesOwnFolders)
     }
     SetDirs("C:\\WIN", 401, "C:\\PKG", "C:\\WIN\\SYS");
     std::string paths;
-    for (int row = 0; row <= kAfterWalkFiles; ++row)
-        paths += (BuildAfterWalkPath(row, out, sizeof out) ? out : "-") + std::string(" ");
+    for (int row = 0; row <= kAfterWalkFiles; ++row) {
+        bool built = BuildAfterWalkPath(row, out, sizeof out);
+        paths += (built ? "" : "-") + std::string(out) + " ";
+    }
     EXPECT_EQ(paths, "C:\\PKG\\spooler.que C:\\WIN\\SYS\\VORNPRNT.DLL C:\\WIN\\SYS\\VORNGDI.DRV "
                      "C:\\WIN\\VORNPRNT.DLL C:\\PKG\\VORNPRNT.DLL - ");
     // The bound of the directory removal is also the gauge's range: 0, -1 and
@@ -157,13 +164,15 @@ TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
     // Line 2 is the longest: 16 characters besides the uninstaller path twice must fit 143.
     const std::string fits = "C:\\" + std::string(47, 'P'), pkg = Head("C:\\PKG");
     const std::string del = "del C:\\WINDOWS\\winstart.bat", win = "C:\\WINDOWS\\";
+    // Its "move /y" line, two paths in this Windows directory, does not fit.
+    const std::string longWindows = "C:\\" + std::string(60, 'W');
     const struct { const char* windows; std::string install, expected; int oldChoice = -1; } rows[] = {
         {"C:\\WINDOWS", "C:\\PKG", pkg + del}, {"C:\\", "C:\\PKG\\", pkg + "del C:\\winstart.bat"},
         {"C:\\WINDOWS", "C:\\PKG\\",
          pkg + "call " + win + "oldstart.bat\r\nmove /y " + win + "oldstart.bat " + win + "winstart.bat", 0},
         {"C:\\", "C:\\PKG", pkg + "call C:\\oldstar3.bat\r\nmove /y C:\\oldstar3.bat C:\\winstart.bat", 3},
         {"C:\\WINDOWS", "C:\\PKG", "none -1", kOldBatchChoices}, {"C:\\WINDOWS", fits, Head(fits) + del},
-        {"C:\\WINDOWS", fits + "P", "none 0"},
+        {"C:\\WINDOWS", fits + "P", "none 0"}, {longWindows.c_str(), "C:\\PKG", "none 0", 0},
         // Paths the command interpreter would split write nothing.
         {"C:\\WIN DOWS", "C:\\PKG", "none -1"}, {"C:\\WINDOWS", "C:\\PROGRAM FILES\\QOR", "none -1"},
         {"C:\\WINDOWS", "C:\\%TEMP%", "none -1"}, {"C:\\WINDOWS", "C:\\A&B", "none -1"},
@@ -269,7 +278,7 @@ TEST(Sequence, SystemDirectoryKindAndDriveRoot)
     for (const auto& r : kinds)
         EXPECT_EQ(SystemDirectoryKind(r.windows, r.system), r.kind) << r.windows << " " << r.system;
     const char* roots[][2] = {{"d:\\qor4400", "D:\\"}, {"\\\\server\\share", "-"}, {"QOR4400", "-"},
-                              {"", "-"}, {"1:\\X", "-"}};
+                              {"", "-"}, {"1:\\X", "-"}, {"z:\\", "Z:\\"}};
     for (const auto& r : roots) {
         char root[4];
         EXPECT_STREQ(InstallDriveRoot(r[0], root, sizeof root) ? root : "-", r[1]) << r[0];

@@ -105,6 +105,7 @@ TEST(Parse, LinesSectionsAndFields)
         {"[Application] cut",
          Lines({"[Application]", "AppName=A" + a39, "DefPMGroup=A,B", "DefPMGroup=NoCommaButLong"}), 'a',
          a39 + "||0|NoCommaButLon|", -1},
+        {"no [Application]: nothing left of the last log's", "[Dirs]\r\n1=A\r\n", 'a', "||0||", -1},
         {"[Disks]", Lines({"[Disks]", "07 = Disk 1", "x=Disk X", "no equals", "1=L" + l49}), 'k',
          "7=Disk 1;0=Disk X;1=" + l49 + ";", -1},
         // A name too long for its field, or a line without "=", keeps its

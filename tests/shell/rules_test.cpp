@@ -48,7 +48,7 @@ TEST(JoinPath, OneBackslashAndRefusingInsteadOfCutting)
     const struct { const char *dir, *name, *out; } rows[] = {  // out empty: refused
         {"C:\\WINDOW", "a", "C:\\WINDOW\\a"},  // exactly fits: 11 characters and the terminator
         {"C:\\", "vorn.ini", "C:\\vorn.ini"},
-        {"C:\\WINDOWS", "a", ""}, {"", "a", "\\a"},
+        {"C:\\WINDOWS", "a", ""}, {"", "a", "\\a"}, {"\\", "a", "\\a"},
     };
     for (const auto& r : rows) {
         char out[12];

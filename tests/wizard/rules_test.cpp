@@ -49,6 +49,8 @@ TEST(ParseDibLayout, Table)
     } rows[] = {
         {"1 bit, rows padded to 32 bits", 40, 33, 225, 1, 1, 0, 0, 2, true, 2, 48, 8 * 225},
         {"24 bits: no table, padded", 40, 3, 225, 1, 24, 0, 0, 0, true, 0, 40, 12 * 225},
+        {"16 bits", 40, 3, 225, 1, 16, 0, 0, 0, true, 0, 40, 8 * 225},
+        {"32 bits", 40, 3, 225, 1, 32, 0, 0, 0, true, 0, 40, 12 * 225},
         {"short colour table", 40, 120, 225, 1, 8, 0, 16, 16, true, 16, 104, 27000},
         {"used count above the table", 40, 120, 225, 1, 8, 0, 300, 256, true, 256, 1064, 27000},
         {"top-down", 40, 120, -5, 1, 8, 0, 0, 256, true, 256, 1064, 600},
@@ -59,6 +61,10 @@ TEST(ParseDibLayout, Table)
         {"two planes", 40, 120, 225, 2, 8, 0, 0, 256, false},
         {"no width", 40, 0, 225, 1, 8, 0, 0, 256, false},
         {"huge width", 40, INT32_MAX, 225, 1, 8, 0, 0, 256, false},
+        {"widest", 40, 32767, 1, 1, 8, 0, 0, 256, true, 256, 1064, 32768},
+        {"wider", 40, 32768, 1, 1, 8, 0, 0, 256, false},
+        {"tallest, top-down", 40, 1, -32767, 1, 8, 0, 0, 256, true, 256, 1064, 4 * 32767},
+        {"taller", 40, 1, 32768, 1, 8, 0, 0, 256, false},
         {"lowest height", 40, 120, INT32_MIN, 1, 8, 0, 0, 256, false},
     };
     for (const auto& r : rows) {
