@@ -18,12 +18,19 @@
 
 namespace {
 
+// What lies past a directory's end must not count: the rest is filled.
+template <std::size_t N> void Put(char (&field)[N], const char* text)
+{
+    std::memset(field, 'x', N);
+    std::strcpy(field, text);
+}
+
 void SetDirs(const char* windows, int kind, const char* install, const char* system = "C:\\WINDOWS\\SYSTEM")
 {
     g_config = ConfigRecord();
-    std::strcpy(g_config.WindowsDir, windows);
-    std::strcpy(g_config.SystemDir, system);
-    std::strcpy(g_config.InstallDir, install);
+    Put(g_config.WindowsDir, windows);
+    Put(g_config.SystemDir, system);
+    Put(g_config.InstallDir, install);
     g_config.SystemDirKind = kind;
 }
 
@@ -278,7 +285,7 @@ TEST(Sequence, SystemDirectoryKindAndDriveRoot)
     for (const auto& r : kinds)
         EXPECT_EQ(SystemDirectoryKind(r.windows, r.system), r.kind) << r.windows << " " << r.system;
     const char* roots[][2] = {{"d:\\qor4400", "D:\\"}, {"\\\\server\\share", "-"}, {"QOR4400", "-"},
-                              {"", "-"}, {"1:\\X", "-"}, {"z:\\", "Z:\\"}};
+                              {"", "-"}, {"1:\\X", "-"}, {"z:\\", "Z:\\"}, {"C:\\Q", "C:\\"}};
     for (const auto& r : roots) {
         char root[4];
         EXPECT_STREQ(InstallDriveRoot(r[0], root, sizeof root) ? root : "-", r[1]) << r[0];

@@ -63,8 +63,10 @@ TEST(ParseDibLayout, Table)
         {"huge width", 40, INT32_MAX, 225, 1, 8, 0, 0, 256, false},
         {"widest", 40, 32767, 1, 1, 8, 0, 0, 256, true, 256, 1064, 32768},
         {"wider", 40, 32768, 1, 1, 8, 0, 0, 256, false},
+        {"tallest", 40, 1, 32767, 1, 8, 0, 0, 256, true, 256, 1064, 4 * 32767},
         {"tallest, top-down", 40, 1, -32767, 1, 8, 0, 0, 256, true, 256, 1064, 4 * 32767},
         {"taller", 40, 1, 32768, 1, 8, 0, 0, 256, false},
+        {"taller, top-down", 40, 1, -32768, 1, 8, 0, 0, 256, false},
         {"lowest height", 40, 120, INT32_MIN, 1, 8, 0, 0, 256, false},
     };
     for (const auto& r : rows) {
