@@ -5,14 +5,7 @@
 PKG=$C
 setup '/dir:C:\' /files:30 /dirs:3
 
-start_uninstaller External
-need "completion page shown" driver wait complete 60000
-driver click complete 1
-need "restart prompt shown" driver wait prompt 20000
-driver click prompt 106
-need "closing notice shown" driver wait notice 20000
-driver click notice 1
-need "the program ended" wait_exit 20
+run_external_to_restart
 wineserver -k; wineserver -p; w cmd /c exit || true
 snapshot after
 check "the listed files went" test -z "$(find "$C" -maxdepth 1 -name 'F*.DAT')"

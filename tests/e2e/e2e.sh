@@ -92,6 +92,19 @@ start_uninstaller() {
   UNINSTALLER=$!
 }
 
+# A whole External run: the completion page's button, Restart on the prompt,
+# the closing notice confirmed, and the program's end.
+run_external_to_restart() {
+  start_uninstaller External
+  need "completion page shown" driver wait complete 60000
+  driver click complete 1
+  need "restart prompt shown" driver wait prompt 20000
+  driver click prompt 106
+  need "closing notice shown" driver wait notice 20000
+  driver click notice 1
+  need "the program ended" wait_exit 20
+}
+
 # check_only_changes REGEX: after "snapshot after", every file that went
 # matches REGEX, nothing was added but the .000 copies, and only SYSTEM.INI
 # and WIN.INI changed.

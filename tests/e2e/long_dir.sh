@@ -11,14 +11,7 @@ printf '[Dirs]\r\n1=.\r\n2=WINDOWS\r\n3=SYSTEM\r\n[Files]\r\nOTHER.DAT,1,,0,1,Y\
 echo "another package" >"$C/$name/OTHER.DAT"
 cp "$PKG/GAUGE32.DLL" "$C/$name/"
 
-start_uninstaller External
-need "completion page shown" driver wait complete 60000
-driver click complete 1
-need "restart prompt shown" driver wait prompt 20000
-driver click prompt 106
-need "closing notice shown" driver wait notice 20000
-driver click notice 1
-need "the program ended" wait_exit 20
+run_external_to_restart
 check "the package's files went" test ! -e "$PKG/README.TXT"
 check "the other directory's file kept" test -e "$C/$name/OTHER.DAT"
 check "the other directory's log kept" test -e "$C/$name/QVSETUP.INF"

@@ -285,7 +285,7 @@ TEST(Sequence, SystemDirectoryKindAndDriveRoot)
     for (const auto& r : kinds)
         EXPECT_EQ(SystemDirectoryKind(r.windows, r.system), r.kind) << r.windows << " " << r.system;
     const char* roots[][2] = {{"d:\\qor4400", "D:\\"}, {"\\\\server\\share", "-"}, {"QOR4400", "-"},
-                              {"", "-"}, {"1:\\X", "-"}, {"z:\\", "Z:\\"}, {"C:\\Q", "C:\\"}};
+                              {"", "-"}, {"1:\\X", "-"}, {"z:\\", "Z:\\"}, {"a:\\", "A:\\"}, {"A:\\Q", "A:\\"}};
     for (const auto& r : roots) {
         char root[4];
         EXPECT_STREQ(InstallDriveRoot(r[0], root, sizeof root) ? root : "-", r[1]) << r[0];

@@ -49,6 +49,7 @@ TEST(ParseDibLayout, Table)
     } rows[] = {
         {"1 bit, rows padded to 32 bits", 40, 33, 225, 1, 1, 0, 0, 2, true, 2, 48, 8 * 225},
         {"24 bits: no table, padded", 40, 3, 225, 1, 24, 0, 0, 0, true, 0, 40, 12 * 225},
+        {"4 bits", 40, 3, 225, 1, 4, 0, 0, 16, true, 16, 104, 4 * 225},
         {"16 bits", 40, 3, 225, 1, 16, 0, 0, 0, true, 0, 40, 8 * 225},
         {"32 bits", 40, 3, 225, 1, 32, 0, 0, 0, true, 0, 40, 12 * 225},
         {"short colour table", 40, 120, 225, 1, 8, 0, 16, 16, true, 16, 104, 27000},
