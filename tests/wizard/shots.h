@@ -16,13 +16,12 @@ struct Shot {
     int Count(COLORREF c) const { return static_cast<int>(std::count(px.begin(), px.end(), c)); }
 };
 
-// The client area of `window` and `margin` pixels around it, as the screen shows it.
-inline Shot Capture(HWND window, int margin = 0)
+// The client area of `window`, as the screen shows it.
+inline Shot Capture(HWND window)
 {
     RECT r = {};
     GetClientRect(window, &r);
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    InflateRect(&r, margin, margin);
     Shot s = {r.right - r.left, r.bottom - r.top, {}};
     s.px.resize(static_cast<std::size_t>(s.width) * s.height);
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
