@@ -27,7 +27,7 @@ DWORD ProcessorMs()
 TEST(CloseRunningComponents, AsksEachInOrderAndWaitsForThoseThatMustGo)
 {
     const struct {
-        const char* arguments;  // none: no component running
+        const char* arguments;
         std::vector<std::string> log;
         DWORD atLeastMs, belowMs;  // how long the waits must have taken
     } cases[] = {

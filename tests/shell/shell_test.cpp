@@ -1,8 +1,11 @@
-// The shell under wine: the configuration read, the message helper, the
-// pumps, and QORDELET.EXE itself started as a user would start it.
+// The shell under wine: the configuration read, the message helper, and
+// QORDELET.EXE itself started as a user would start it. The pumps are shown
+// at work by the removal's pauses in sequence_win32_test (a timer that fires
+// during them) and by tests/e2e/close_during_removal.sh (a quit they take).
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "resource.h"
@@ -123,34 +126,6 @@ TEST(Program, BackdropCoversTheScreenASecondStartLeavesAndEnterStartsTheRun)
     ASSERT_TRUE(box) << "Enter did not start the run";
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(first.WaitExit(), 0);
-}
-
-int g_ticks;
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
-
-// Closing the backdrop while the removal pumps messages: the quit message is
-// taken by the pump, and must still end the program afterwards. A timer's
-// message comes after a quit, so it shows whether the drain went on.
-TEST(Pumps, DrainKeepsAQuitAndGoesOnDelayPumpingWaitsAndDispatches)
-{
-    int code = -1;
-    EXPECT_FALSE(QuitPending(&code));
-    UINT_PTR timer = SetTimer(nullptr, 0, 10, Tick);
-    Sleep(100);
-    PostQuitMessage(3);
-    DrainMessages();
-    const int ticks = g_ticks;
-    EXPECT_GT(ticks, 0);
-    EXPECT_TRUE(QuitPending(&code));
-    EXPECT_EQ(code, 3);
-
-    DWORD start = GetTickCount();
-    DelayPumping(300);
-    DWORD elapsed = GetTickCount() - start;
-    KillTimer(nullptr, timer);
-    EXPECT_GE(elapsed, 300u);
-    EXPECT_LT(elapsed, 3000u);
-    EXPECT_GT(g_ticks, ticks);
 }
 
 }  // namespace
