@@ -90,8 +90,8 @@ void Pump(HWND page, DWORD milliseconds)
                 TranslateMessage(&m), DispatchMessageA(&m);
 }
 
-// A key as the keyboard sends it to the focus: Enter, eScape, alt+F4, the
-// system menu's Close; and clicks on the prompt's Restart and eXit buttons
+// A key as the keyboard sends it to the focus: Enter, eScape, alt+F4 (which
+// default processing turns into the system menu's Close); and clicks on the prompt's Restart and eXit buttons
 // and on the welcome page's Cancel (K).
 void PostKey(HWND dialog, char key)
 {
@@ -100,7 +100,6 @@ void PostKey(HWND dialog, char key)
     case 'E': PostMessageA(to, WM_KEYDOWN, VK_RETURN, 1); break;
     case 'S': PostMessageA(to, WM_KEYDOWN, VK_ESCAPE, 1); break;
     case 'F': PostMessageA(to, WM_SYSKEYDOWN, VK_F4, 0x20000001); break;  // Alt down
-    case 'C': PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
     default: {
         int button = key == 'R' ? IDC_RESTART : key == 'X' ? IDC_EXIT : IDC_PAGE_CANCEL;
         PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
@@ -121,7 +120,6 @@ protected:
         lstrcpynA(g_config.WarningCaption, kWarning, sizeof g_config.WarningCaption);
         g_numColors = -1;  // what a true-colour display reports
         g_pclFlag = g_postScriptFlag = g_monitorFlag = g_groupFlag = 1;
-        g_rec = Record();
         ASSERT_TRUE(gauge && MakeOwner());
     }
     void TearDown() override { DestroyWindow(owner), Pump(nullptr, 50); }  // dialogs go with it
@@ -290,7 +288,7 @@ TEST_F(Wizard, ProgressDialog)
     EXPECT_EQ(show(4, 2), make_tuple(string(), kBlue, kWhite));
 }
 
-// The welcome page ignores Escape and Close, Enter acts as Next, and Cancel
+// The welcome page ignores Escape and Alt+F4, Enter acts as Next, and Cancel
 // tells the user with the page disabled (the notice is modal to the main
 // window only) and ends the program; on the completion page, which lists the
 // items whose flags are still 1, Enter, Escape and Alt+F4 act as Finish. A
@@ -304,7 +302,7 @@ TEST_F(Wizard, PageKeysAndRemovedLists)
         int id; char key; UINT handedOver; int pcl = 0, postScript = 0, monitor = 0, group = 0;
         const char* list = nullptr;
     } rows[] = {
-        {IDD_WELCOME, 'S', 0}, {IDD_WELCOME, 'C', 0}, {IDD_WELCOME, 'E', kStartUninstall},
+        {IDD_WELCOME, 'S', 0}, {IDD_WELCOME, 'F', 0}, {IDD_WELCOME, 'E', kStartUninstall},
         {IDD_COMPLETE, 'E', kFinish, 1, 1, 0, 0, "PCL Printer Driver\nPostScript Printer Driver\n"},
         {IDD_COMPLETE, 'S', kFinish, 1, 0, 0, 1, "PCL Printer Driver\n"},
         {IDD_COMPLETE, 'F', kFinish, 0, 0, 1, 1, "Print Monitor Software"},
@@ -370,7 +368,7 @@ TEST_F(Wizard, RestartLoop)
         const char *name, *keys; std::vector<bool> answers;
         int batches, reboots; bool exited, blocked;
     } rows[] = {
-        {"Escape, Alt+F4, Close ignored; Enter is Restart", "SFCE", {true}, 1, 1, false, false},
+        {"Escape and Alt+F4 ignored; Enter is Restart", "SFE", {true}, 1, 1, false, false},
         {"refused twice, then Exit", "ERX", {false, false}, 1, 2, true, false},
         {"prompt cannot be shown", "", {}, 0, 0, true, true},  // asked again, the 4th would overrun
     };
