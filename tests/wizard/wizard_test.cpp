@@ -3,6 +3,7 @@
 // QORDELET.EXE's own loop are shell_test's; the whole run is in tests/e2e.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -262,30 +263,40 @@ TEST_F(Wizard, DialogsControlsCentringAndColours)
     }
 }
 
-// Shown again for a phase, the progress dialog starts empty; the gauge draws
-// blue on white, the dialog's answer to its 1028.
-TEST_F(Wizard, ProgressDialog)
+// Shown again for a phase, the progress dialog starts empty. Its gauge, of
+// GAUGE32.DLL, draws blue on white, the dialog's answer to its 1028: the bar's
+// row y = 2 (above the figure) filled as far as the position goes along the
+// range (INT_MIN: no position sent), none of the control left in the
+// dialog's colour. The arithmetic's corners are meter_test's; each row here
+// changes what shows, so it must be painted again.
+TEST_F(Wizard, ProgressDialogAndItsGauge)
 {
     HWND dialog = Open(IDD_STATUS, StatusDlgProc), bar = GetDlgItem(dialog, IDC_GAUGE);
     ASSERT_TRUE(dialog);
-    auto show = [&](int range, int position) {  // both lines, the bar's two ends
-        if (position >= 0)
-            SendMessageA(bar, kGaugeSetPosition, position, 0);
-        SendMessageA(bar, kGaugeSetRange, range, 0);
+    constexpr COLORREF kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
+    SetDlgItemTextA(dialog, IDC_OPERATION_LINE, "Deleting files...");  // a finished phase's
+    SetDlgItemTextA(dialog, IDC_ITEM_LINE, "C:\\QOR\\Q44PCL.DRV");
+    const struct { const char* name; int range, position, percentFilled; } rows[] = {
+        {"not reset", 5, 5, 0}, {"position kept by the reset", 10, INT_MIN, 0}, {"half", 4, 2, 50},
+        {"range changed, position kept", 8, INT_MIN, 25}, {"done", 10, 10, 100},
+        {"negative position", 4, -1, 0},
+    };
+    for (const auto& row : rows) {
+        if (row.position != INT_MIN)
+            SendMessageA(bar, kGaugeSetPosition, static_cast<WPARAM>(row.position), 0);
+        SendMessageA(bar, kGaugeSetRange, static_cast<WPARAM>(row.range), 0);
         ShowWindow(dialog, SW_SHOW);
         UpdateWindow(dialog);
         Pump(nullptr, 200);
         shots::Shot shot = shots::Capture(bar);
-        return make_tuple(WindowText(GetDlgItem(dialog, IDC_OPERATION_LINE)) +
-                              WindowText(GetDlgItem(dialog, IDC_ITEM_LINE)),
-                          shot.At(2, 2), shot.At(shot.width - 3, 2));
-    };
-    constexpr COLORREF kBlue = RGB(0, 0, 255), kWhite = RGB(255, 255, 255);
-    SetDlgItemTextA(dialog, IDC_OPERATION_LINE, "Deleting files...");  // a finished phase's
-    SetDlgItemTextA(dialog, IDC_ITEM_LINE, "C:\\QOR\\Q44PCL.DRV");
-    EXPECT_EQ(show(5, 5), make_tuple(string(), kWhite, kWhite)) << "not reset";
-    EXPECT_EQ(show(10, -1), make_tuple(string(), kWhite, kWhite)) << "position kept";
-    EXPECT_EQ(show(4, 2), make_tuple(string(), kBlue, kWhite));
+        int filled = shot.width * row.percentFilled / 100, wrongBar = 0;
+        for (int x = 0; x < shot.width; ++x)
+            wrongBar += shot.At(x, 2) != (x < filled ? kBlue : kWhite);
+        string lines = WindowText(GetDlgItem(dialog, IDC_OPERATION_LINE)) +
+                       WindowText(GetDlgItem(dialog, IDC_ITEM_LINE));
+        EXPECT_EQ(make_tuple(lines, wrongBar, shot.Count(GetSysColor(COLOR_BTNFACE))),
+                  make_tuple(string(), 0, 0)) << row.name;
+    }
 }
 
 // The welcome page ignores Escape and Alt+F4, Enter acts as Next, and Cancel
