@@ -25,16 +25,16 @@ File Open(const std::string& text)
     return file;
 }
 
-// What a pass writes for the file, or "<failed>". A failing write is the
-// settings restore's test's, through the real writer.
-std::string Pass(PassFn pass, std::FILE* in)
+// What a pass writes for the file, or "<failed>"; after `writesLeft` writes
+// (-1: never) one fails.
+std::string Pass(PassFn pass, std::FILE* in, int writesLeft = -1)
 {
-    std::string out;
+    struct Out { std::string text; int left; } out{"", writesLeft};
     IniWriter collect = [](const char* text, std::size_t length, void* context) {
-        static_cast<std::string*>(context)->append(text, length);
-        return true;
+        auto* o = static_cast<Out*>(context);
+        return o->left-- != 0 && (o->text.append(text, length), true);
     };
-    return pass(in, collect, &out) ? out : "<failed>";
+    return pass(in, collect, &out) ? out.text : "<failed>";
 }
 
 // A filter's judgement of `line` when in `state`: the action, (w)rite,
@@ -119,8 +119,8 @@ TEST(Filters, EveryTransition)
 }
 
 // A line is judged whole however long it is: never glued to the next one,
-// never dropped for what lies beyond a reader's buffer. A read that fails
-// fails the pass, so that the old content goes back.
+// never dropped for what lies beyond a reader's buffer. A read or a write
+// that fails fails the pass, so that the old content goes back.
 TEST(Passes, LongLinesAreJudgedWholeAndFailuresFail)
 {
     const std::string x200(200, 'x'), v120(120, 'v');
@@ -142,6 +142,9 @@ TEST(Passes, LongLinesAreJudgedWholeAndFailuresFail)
     File unreadable(std::fopen("/dev/null", "w"), std::fclose);
     EXPECT_EQ(Pass(FilterWinIni, unreadable.get()), "<failed>");
     EXPECT_EQ(Pass(FilterSystemIni, unreadable.get()), "<failed>");
+    // A write that fails, after others or in place of a line, fails it too.
+    EXPECT_EQ(Pass(FilterWinIni, Open("[a]\nb=1\nc=2\n").get(), 2), "<failed>");
+    EXPECT_EQ(Pass(FilterSystemIni, Open("[386Enh]\n;device=vpd.386\n").get(), 1), "<failed>");
 }
 
 TEST(DefaultDevice, TakesTheFirstEntryOfDevices)

@@ -94,12 +94,13 @@ protected:
 
 const char kPackageSystemIni[] = "[386Enh]\r\nVornLPT=LPT1\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n";
 const char kWinIniBefore[] =
-    "[windows]\r\nQOR.GDI=1\r\n[Devices]\r\n;first printer follows\r\n"
+    "[windows]\r\nQOR.GDI=1\r\n\x1a\r\n[Devices]\r\n;first printer follows\r\n"
     "QOR Brackenfield 4400=QOR4400,LPT1:\r\nOffice Printer=PSCRIPT,LPT2:\r\n"
     "[QOR Brackenfield 4400,LPT1:]\r\n\r\npaper=1\r\n[ports]\r\nLPT1:=\r\nqor.gdi=2\n[intl]\r\nx=VORNPS";
 
 // Both passes byte for byte, with mixed line ends, a line longer than any
-// buffer, Ctrl+Z and a last line without an end, and their .000 copies.
+// buffer, Ctrl+Z and a last line without an end, an empty file, and their
+// .000 copies.
 TEST_F(IniRestore, PassesAreByteExact)
 {
     // Ctrl+Z mid-file: a copy read in text mode would end there.
@@ -111,9 +112,10 @@ TEST_F(IniRestore, PassesAreByteExact)
          "[NonWindowsApp]\r\ndevice=vornvmi.386\r\nlast=1",
          "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\ndevice=vpd.386\r\n" + longLine +
          "[NonWindowsApp]\r\ndevice=vornvmi.386\r\nlast=1"},
+        {RestoreSystemIni, &systemIni, &system000, "", ""},
         {RestoreWinIni, &winIni, &win000, kWinIniBefore,
-         "[windows]\r\nQOR.GDI=1\r\n[Devices]\r\n;first printer follows\r\nOffice Printer=PSCRIPT,LPT2:\r\n"
-         "[ports]\r\nLPT1:=\r\n[intl]\r\nx=VORNPS"},
+         "[windows]\r\nQOR.GDI=1\r\n\x1a\r\n[Devices]\r\n;first printer follows\r\n"
+         "Office Printer=PSCRIPT,LPT2:\r\n[ports]\r\nLPT1:=\r\n[intl]\r\nx=VORNPS"},
     };
     for (const Row& row : rows) {
         ASSERT_TRUE(WriteFileText(row.ini->path, row.before));
@@ -122,7 +124,8 @@ TEST_F(IniRestore, PassesAreByteExact)
         EXPECT_EQ(Read(row.ini->path), row.after) << row.ini->path;
         EXPECT_EQ(Read(row.copy->path), row.before) << row.copy->path;
     }
-    // The default printer is the first one left in the rewritten [Devices].
+    // The default printer is the first one left in the rewritten [Devices],
+    // found past a Ctrl+Z.
     EXPECT_STREQ(g_config.DefaultDevice, "Office Printer,PSCRIPT,LPT2:");
     EXPECT_EQ(Profile("windows", "device"), "Office Printer,PSCRIPT,LPT2:");
 }
@@ -156,10 +159,14 @@ TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
         EXPECT_EQ(Read(winIni.path), kWinIniBefore) << row.name;
         EXPECT_EQ(Profile("windows", "device"), "Keep Me,PSCRIPT,LPT1:") << row.name;
     }
-    // A missing SYSTEM.INI is not created either.
+    // A copy whose target cannot be made fails; a missing SYSTEM.INI is not
+    // created either, nor is its old copy touched.
+    EXPECT_EQ(CopyCompressedFile(systemIni.path.c_str(), InWindows("nodir\\X.INI").c_str()), 0);
     DeleteFileA(systemIni.path.c_str());
+    ASSERT_TRUE(WriteFileText(system000.path, "an older copy"));
     EXPECT_EQ(RestoreSystemIni(), 0);
     EXPECT_FALSE(FileExists(systemIni.path));
+    EXPECT_EQ(Read(system000.path), "an older copy");
 }
 
 // WIN.INI after profile writes, which let Wine lay the file out anew (blank
