@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "setuplog/tables.h"
 #include "shell/config.h"
@@ -215,10 +216,8 @@ TEST(Queries, Answers)
     }
     // The file search: the first entry of that name in any case, and only
     // when its second directory is listed.
-    char names[][6] = {"a.dll", "b.dll", "c.dll"};
-    EXPECT_EQ(SetupLogQuery(kFindFileDir, 0, names[0]), 2);
-    EXPECT_EQ(SetupLogQuery(kFindFileDir, 0, names[1]), -1);
-    EXPECT_EQ(SetupLogQuery(kFindFileDir, 0, names[2]), -1);
+    for (auto [name, result] : {std::pair<std::string, int>{"a.dll", 2}, {"b.dll", -1}, {"c.dll", -1}})
+        EXPECT_EQ(SetupLogQuery(kFindFileDir, 0, &name[0]), result) << name;
 }
 
 }  // namespace
