@@ -9,25 +9,137 @@ case "$BUILD" in /*) ;; *) BUILD=$ROOT/$BUILD ;; esac
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree=;mshtml="}
 
+# What every build needs; the Wine side depends on the host (below).
 qor_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-              wine wine32:i386 wine64 xvfb xauth x11-utils cmake ninja-build libgtest-dev
+              wine wine64 xvfb xauth x11-utils cmake ninja-build libgtest-dev
               googletest clang mscompress imagemagick nsis)
+qor_packages_i686=(wine32:i386)
+qor_packages_x86_64=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+                     binutils-mingw-w64-x86-64)
 
-qor_install_missing() {
-  local missing=() p
-  for p in "${qor_packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "installing: ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
+WINE64_LOADER=/usr/lib/wine/wine64
+WINE32_LOADER=/usr/lib/wine/wine
+
+# Whether this host's kernel starts 32-bit x86 programs. Some kernels ship
+# with the emulation switched off; there execve refuses every i386 program
+# ("Exec format error") and Wine's 32-bit loader cannot start at all. The
+# probe is the smallest i386 program there is (exit(0) through int 0x80),
+# so it needs nothing installed. A host that runs it only through an
+# emulator registered with binfmt_misc counts as one that cannot: Wine is
+# then far too slow there.
+qor_host_runs_32bit() {
+  local probe=$BUILD/.probe-i386 status
+  if [ -r /proc/sys/fs/binfmt_misc/qemu-i386 ] &&
+     grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
+    return 1
   fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}" >/dev/null
+  # Not in /tmp, which may be mounted without the right to run programs.
+  mkdir -p "$BUILD"
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08'\
+'\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'\
+'\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00'\
+'\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null
+  status=$?
+  rm -f "$probe"
+  return $status
 }
 
+# qor_choose_arch ACTION: decides, once per run, which Windows build the
+# tests, the demo and the bench run, and says so ("... testing the x86-64
+# build"). QOR_ARCH=i686 or QOR_ARCH=x86_64 forces either way. Sets
+# QOR_ARCH, QOR_ARCH_NAME and QOR_ARCH_WHY.
+qor_choose_arch() {
+  local action=$1
+  if [ -z "${QOR_ARCH_WHY:-}" ]; then
+    case "${QOR_ARCH:-}" in
+      i686|x86_64) QOR_ARCH_WHY="QOR_ARCH=$QOR_ARCH asks for it" ;;
+      "")
+        if qor_host_runs_32bit; then
+          QOR_ARCH=i686
+          QOR_ARCH_WHY="32-bit programs run on this host"
+        else
+          QOR_ARCH=x86_64
+          QOR_ARCH_WHY="32-bit programs cannot run on this host (32-bit emulation is off)"
+        fi
+        ;;
+      *) echo "QOR_ARCH must be i686 or x86_64, not '$QOR_ARCH'" >&2; exit 2 ;;
+    esac
+  fi
+  case $QOR_ARCH in
+    i686) QOR_ARCH_NAME=i686 ;;
+    x86_64) QOR_ARCH_NAME=x86-64 ;;
+  esac
+  export QOR_ARCH QOR_ARCH_WHY
+  echo "$QOR_ARCH_WHY: $action the $QOR_ARCH_NAME build"
+}
+
+qor_install_missing() {
+  [ -n "${QOR_ARCH_WHY:-}" ] || qor_choose_arch building >/dev/null
+  local wanted=("${qor_packages[@]}") missing=() p
+  case ${QOR_ARCH:-i686} in
+    i686) wanted+=("${qor_packages_i686[@]}") ;;
+    x86_64) wanted+=("${qor_packages_x86_64[@]}") ;;
+  esac
+  for p in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+      dpkg --add-architecture i386
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+  [ "$QOR_ARCH" = x86_64 ] && qor_wine64_wrappers
+  return 0
+}
+
+# Debian's wine wrapper takes the 32-bit loader whenever wine32 is
+# installed, so the x86-64 build gets small wrappers of its own that start
+# wine, wineboot and the rest through the 64-bit loader, first on PATH (CTest
+# and the end-to-end scripts inherit it), and a 64-bit prefix.
+qor_wine64_wrappers() {
+  local shims=$BUILD/wine-x86_64 name
+  mkdir -p "$shims"
+  for name in wine wine-stable wine64; do
+    printf '#!/bin/sh\nexec %s "$@"\n' "$WINE64_LOADER" >"$shims/$name"
+  done
+  for name in wineboot winecfg winepath wineconsole winedbg; do
+    printf '#!/bin/sh\nexec %s %s.exe "$@"\n' "$WINE64_LOADER" "$name" >"$shims/$name"
+  done
+  chmod +x "$shims"/*
+  case ":$PATH:" in *":$shims:"*) ;; *) export PATH="$shims:$PATH" ;; esac
+  export WINELOADER=$WINE64_LOADER WINEARCH=win64
+}
+
+# Stops with the reason when the chosen Wine loader cannot start here.
+qor_check_wine() {
+  local out
+  if [ "$QOR_ARCH" = i686 ]; then
+    if ! out=$("$WINE32_LOADER" --version 2>&1); then
+      echo "cannot run the i686 build: Wine's 32-bit loader $WINE32_LOADER does not start here: $out" >&2
+      echo "(QOR_ARCH=x86_64 runs the x86-64 build instead)" >&2
+      exit 1
+    fi
+    return 0
+  fi
+  if ! out=$("$WINE64_LOADER" --version 2>&1); then
+    echo "cannot run the x86-64 build: Wine's 64-bit loader $WINE64_LOADER does not start here: ${out:-not installed}" >&2
+    [ "${QOR_ARCH_WHY#32-bit programs cannot}" != "$QOR_ARCH_WHY" ] &&
+      echo "and 32-bit programs cannot run on this host either: nothing of the Windows side can run here" >&2
+    exit 1
+  fi
+}
+
+# The shipped QORDELET.EXE and GAUGE32.DLL are always the i686 build's, in
+# build/bin. The Windows build that the tests run is QOR_WIN_BUILD, with its
+# programs in QOR_RUN_BIN: the same i686 build where 32-bit programs run, an
+# x86-64 build of the same sources (build/win64, build/bin-x86_64) where
+# they cannot.
 qor_build() {
   local jobs
   jobs=$(nproc)
@@ -37,7 +149,23 @@ qor_build() {
   cmake -S "$ROOT" -B "$BUILD/win32" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
         -DQOR_NATIVE_DIR="$BUILD/native" -DQOR_BIN_DIR="$BUILD/bin" >/dev/null
-  cmake --build "$BUILD/win32" -j "$jobs"
+  if [ "${QOR_ARCH:-i686}" = i686 ]; then
+    QOR_WIN_BUILD=$BUILD/win32
+    QOR_RUN_BIN=$BUILD/bin
+    cmake --build "$BUILD/win32" -j "$jobs"
+  else
+    # Only what ships, from the i686 build; everything else from x86-64.
+    cmake --build "$BUILD/win32" -j "$jobs" --target qordelet gauge32
+    QOR_WIN_BUILD=$BUILD/win64
+    QOR_RUN_BIN=$BUILD/bin-x86_64
+    cmake -S "$ROOT" -B "$BUILD/win64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" \
+          -DCMAKE_CROSSCOMPILING_EMULATOR="$BUILD/wine-x86_64/wine" \
+          -DQOR_NATIVE_DIR="$BUILD/native" -DQOR_BIN_DIR="$QOR_RUN_BIN" \
+          -DQOR_SHIPPED_DIR="$BUILD/bin" -DQOR_SHIPPED_OBJDUMP="$(command -v i686-w64-mingw32-objdump)" >/dev/null
+    cmake --build "$BUILD/win64" -j "$jobs"
+  fi
+  export QOR_WIN_BUILD QOR_RUN_BIN
   local f
   for f in QORDELET.EXE GAUGE32.DLL; do
     echo "shipped: $f $(stat -c %s "$BUILD/bin/$f") bytes"
@@ -69,11 +197,18 @@ qor_stop_xvfb() {
 # answers.
 qor_prepare_prefix() {
   export WINEPREFIX=$1
-  local marker=$WINEPREFIX/.qor-ready-${2:-managed}
+  # A prefix made through one loader is not made again through the other.
+  local marker=$WINEPREFIX/.qor-ready-${2:-managed}-${QOR_ARCH:-i686}
   if [ ! -f "$marker" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot -i </dev/null >/dev/null 2>&1
+    local status=0
+    wineboot -i </dev/null >"$BUILD/wineboot.log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+      echo "wineboot -i could not make the Wine prefix $WINEPREFIX (exit $status):" >&2
+      tail -5 "$BUILD/wineboot.log" >&2
+      return 1
+    fi
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
     if [ "${2:-}" = unmanaged ]; then
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1

@@ -40,12 +40,12 @@ DWORD s_startedProcess;
 
 HWND Partner(HWND window)
 {
-    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(GetWindowLongA(window, kPartnerSlot)));
+    return reinterpret_cast<HWND>(GetWindowLongPtrA(window, kPartnerSlot));
 }
 
 void SetPartner(HWND window, HWND partner)
 {
-    SetWindowLongA(window, kPartnerSlot, static_cast<LONG>(reinterpret_cast<LONG_PTR>(partner)));
+    SetWindowLongPtrA(window, kPartnerSlot, reinterpret_cast<LONG_PTR>(partner));
 }
 
 // Sleeps until something is posted or sent to this thread, a short while at
@@ -297,7 +297,9 @@ bool RegisterDDEClientClass(HINSTANCE instance)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = DDEClientWndProc;
-    wc.cbWndExtra = sizeof(LONG);  // the partner window
+    // The partner window: 4 bytes in the 32-bit program, a pointer's width
+    // wherever handles are wider.
+    wc.cbWndExtra = sizeof(LONG_PTR);
     wc.hInstance = instance;
     wc.lpszClassName = kClientClass;
     if (!RegisterClassA(&wc))
