@@ -17,6 +17,7 @@
 #define IDS_WARNING_SUFFIX        1052
 #define IDS_NOT_COMPLETE          1053
 #define IDS_REMOVE_BY_HAND        1054
+#define IDS_LOG_NOT_WRITABLE      1055
 
 // Dialogs
 #define IDD_RESTART               200

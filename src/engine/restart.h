@@ -16,3 +16,7 @@ int RestartDeletionPaths(char paths[2][kMaxPath]);
 // On Restart, once per prompt: writes the batch and, on NT, queues the same
 // deletions with the system. A queuing that fails changes nothing else.
 void PrepareRestartRemoval();
+// The second half of that alone: the deletions queued with the system (on
+// NT; nothing on the Windows 95 family). An unattended run takes this on NT,
+// where winstart.bat is never run, and the batch on the 95 family.
+void QueueRestartDeletions();

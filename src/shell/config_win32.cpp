@@ -36,8 +36,14 @@ bool LoadConfiguration(HWND window)
         g_config.InstallDir[0] = '\0';
     }
 
+    // The rest of the log's header.
+    LogAction("Windows directory: %s", g_config.WindowsDir);
+    LogAction("System directory: %s", g_config.SystemDir);
+    LogAction("Install directory: %s", g_config.InstallDir[0] ? g_config.InstallDir : "(none recorded)");
+
     if (g_config.InstallDir[0] == '\0') {
         g_config.NoInformation = 1;
+        SetRunResult(kExitNothingToRemove, "nothing to un-install: no install directory is recorded");
         ShowMessage(g_instance, window, IDS_NOTHING_TO_UNINSTALL, g_config.WarningCaption,
                     kMessageStyle);
         DestroyWindow(window);
@@ -47,6 +53,14 @@ bool LoadConfiguration(HWND window)
     GetPrivateProfileStringA("APPLICATIONS", "DefaultDevice", "", g_config.DefaultDevice,
                              sizeof g_config.DefaultDevice, settings);
     return true;
+}
+
+void ReportLogNotWritable(const char* path)
+{
+    // Before the main window exists: the caption is built here.
+    BuildCaption(g_config.ErrorCaption, sizeof g_config.ErrorCaption, IDS_ERROR_SUFFIX);
+    ShowMessage(g_instance, nullptr, IDS_LOG_NOT_WRITABLE, g_config.ErrorCaption, kMessageStyle,
+                path[0] ? path : "(none)", kProductWord);
 }
 
 int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UINT style, ...)
@@ -62,5 +76,17 @@ int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UI
     wvnsprintfA(text, sizeof text, format, args);
     va_end(args);
 
+    // What a person sees, or would have seen: one log line for the box, its
+    // lines joined by a blank.
+    char line[sizeof text];
+    lstrcpynA(line, text, sizeof line);
+    for (char* c = line; *c; ++c)
+        if (*c == '\n' || *c == '\r')
+            *c = ' ';
+    LogAction("%s: %s: %s", g_options.unattended ? "Message (not shown)" : "Message shown", caption,
+              line);
+    FlushActionLog();
+    if (g_options.unattended)
+        return IDOK;
     return ShowMessageBox(owner, text, caption, LOWORD(style));
 }

@@ -14,6 +14,35 @@ int g_numColors;
 int g_externalMode;
 HWND g_welcomePage;
 HWND g_completionPage;
+CommandOptions g_options;
+
+namespace {
+
+// A run that ends without saying otherwise did not get to the end.
+int s_resultCode = kExitFailed;
+const char* s_resultText = "ended before the removal was complete";
+bool s_resultLogged = false;
+
+}  // namespace
+
+void SetRunResult(int exitCode, const char* text)
+{
+    s_resultCode = exitCode;
+    s_resultText = text;
+}
+
+int RunExitCode()
+{
+    return g_options.unattended ? s_resultCode : 0;
+}
+
+void EndActionLog()
+{
+    if (!s_resultLogged && ActionLogOpen())
+        LogAction("Result: %s (exit code %d)", s_resultText, RunExitCode());
+    s_resultLogged = true;
+    CloseActionLog();
+}
 
 static void FillBand(HDC dc, int top, int bottom, int width, COLORREF colour)
 {
@@ -52,7 +81,12 @@ static void OnStartUninstall(HWND window)
 {
     RunUninstall();
     // On failure the sequence has destroyed the main window: no page then.
-    if (IsWindow(window))
+    // An unattended run ends as Restart would, without asking.
+    if (!IsWindow(window))
+        return;
+    if (g_options.unattended)
+        FinishUnattendedRun(window);
+    else
         g_completionPage = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_COMPLETE),
                                               window, CompleteDlgProc, 0);
 }
@@ -133,16 +167,42 @@ static int MessageLoop()
     }
 }
 
+// The log, when one is asked for, before anything is changed: a log that
+// cannot be written ends the run at once.
+static bool StartActionLog()
+{
+    if (!g_options.log)
+        return true;
+    if (!g_options.logBad && OpenActionLog(g_options.logPath))
+        return true;
+    SetRunResult(kExitFailed, "the log cannot be written; nothing was done");
+    ReportLogNotWritable(g_options.logPath);
+    return false;
+}
+
 int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand)
 {
-    if (FindWindowA(kMainClass, kMainTitle))
+    ParseCommandTail(commandTail, &g_options);
+    g_instance = instance;
+    // A second copy started by hand ends silently, as ever; one started by a
+    // deployment tool says why it did nothing.
+    bool another = FindWindowA(kMainClass, kMainTitle) != nullptr;
+    if (another && !g_options.unattended)
         return 0;
+    if (!StartActionLog())
+        return RunExitCode();
+    if (another) {
+        SetRunResult(kExitAnotherCopy, "another copy is running; nothing was done");
+        EndActionLog();
+        return RunExitCode();
+    }
 
     ReadDisplayMetrics();
-    if (!RegisterMainClass(instance))
-        return 0;
+    if (!RegisterMainClass(instance)) {
+        EndActionLog();
+        return RunExitCode();
+    }
 
-    g_instance = instance;
     lstrcpynA(g_config.MainTitle, kMainTitle, sizeof g_config.MainTitle);
 
     RECT desktop;
@@ -150,17 +210,22 @@ int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand)
     PlaceRect place = ChoosePlacement(IsColourDisplay(g_numColors), g_horzRes, g_vertRes,
                                       desktop.left, desktop.top, desktop.right, desktop.bottom);
 
+    // Created hidden in every run; an unattended one never shows it.
     g_mainWindow = CreateWindowExA(0, kMainClass, g_config.MainTitle, WS_POPUP, place.x, place.y,
                                    place.width, place.height, nullptr, nullptr, instance, nullptr);
-    if (!g_mainWindow)
-        return 0;
-    if (!RegisterDDEClientClass(instance))
-        return 0;
+    if (!g_mainWindow || !RegisterDDEClientClass(instance)) {
+        if (g_mainWindow && IsWindow(g_mainWindow))
+            DestroyWindow(g_mainWindow);
+        EndActionLog();
+        return RunExitCode();
+    }
 
-    ShowWindow(g_mainWindow, showCommand);
-    UpdateWindow(g_mainWindow);
+    if (!g_options.unattended) {
+        ShowWindow(g_mainWindow, showCommand);
+        UpdateWindow(g_mainWindow);
+    }
 
-    if (IsExternalTail(commandTail))
+    if (g_options.external)
         g_externalMode = 1;
 
     if (!g_config.NoInformation) {
@@ -170,5 +235,7 @@ int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand)
             g_welcomePage = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WELCOME),
                                                g_mainWindow, ContinueDlgProc, 0);
     }
-    return MessageLoop();
+    int code = MessageLoop();
+    EndActionLog();
+    return g_options.unattended ? RunExitCode() : code;
 }

@@ -25,6 +25,112 @@ bool IsExternalTail(const char* tail)
     return tail != nullptr && CompareNoCase(tail, "External") == 0;
 }
 
+namespace {
+
+bool IsTailBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// True when `word` (of `length` characters) is `literal`, ignoring case.
+bool WordIs(const char* word, std::size_t length, const char* literal)
+{
+    char copy[16];
+    if (length >= sizeof copy || length != std::strlen(literal))
+        return false;
+    std::memcpy(copy, word, length);
+    copy[length] = '\0';
+    return CompareNoCase(copy, literal) == 0;
+}
+
+}  // namespace
+
+void ParseCommandTail(const char* tail, CommandOptions* options)
+{
+    *options = CommandOptions();
+    if (tail == nullptr)
+        return;
+    // Words are split at blanks outside quotes; the quotes themselves are
+    // not part of a word, so /LOG="C:\some dir\x.log" names C:\some dir\x.log.
+    // A word longer than a path is kept only as far as its length.
+    bool switches = false;
+    int others = 0;
+    bool otherIsExternal = false;
+    const char* p = tail;
+    for (;;) {
+        while (IsTailBlank(*p))
+            ++p;
+        if (*p == '\0')
+            break;
+        char word[kLogPathSize + 8];
+        std::size_t n = 0;
+        bool cut = false, quoted = false, sawQuote = false;
+        for (; *p && (quoted || !IsTailBlank(*p)); ++p) {
+            if (*p == '"') {
+                quoted = !quoted;
+                sawQuote = true;
+                continue;
+            }
+            if (n + 1 < sizeof word)
+                word[n++] = *p;
+            else
+                cut = true;
+        }
+        word[n] = '\0';
+        if (WordIs(word, n, "/S")) {
+            options->unattended = true;
+            switches = true;
+        } else if (WordIs(word, n, "/RESTART")) {
+            options->restart = true;
+            switches = true;
+        } else if (n >= 4 && WordIs(word, 4, "/LOG") && (n == 4 || word[4] == '=')) {
+            switches = true;
+            options->log = true;
+            const char* path = n > 4 ? word + 5 : "";
+            std::size_t length = std::strlen(path);
+            // Written without quotes, a path with blanks runs on over the
+            // words after it, up to the next switch or quote or the word
+            // External.
+            if (length > 0 && !sawQuote) {
+                const char* end = p;
+                for (;;) {
+                    const char* next = end;
+                    while (IsTailBlank(*next))
+                        ++next;
+                    const char* stop = next;
+                    while (*stop && !IsTailBlank(*stop) && *stop != '"')
+                        ++stop;
+                    if (next == stop || *next == '/' || *stop == '"' ||
+                        WordIs(next, static_cast<std::size_t>(stop - next), "External"))
+                        break;
+                    end = stop;
+                }
+                std::size_t more = static_cast<std::size_t>(end - p);
+                if (n + more + 1 > sizeof word) {
+                    cut = true;
+                } else {
+                    std::memcpy(word + n, p, more);
+                    n += more;
+                    word[n] = '\0';
+                    length += more;
+                }
+                p = end;
+            }
+            options->logBad = length == 0 || quoted || cut || length >= sizeof options->logPath;
+            options->logPath[0] = '\0';
+            if (!options->logBad)
+                std::memcpy(options->logPath, path, length + 1);
+        } else {
+            ++others;
+            otherIsExternal = WordIs(word, n, "External");
+        }
+    }
+    options->external = switches ? (others == 1 && otherIsExternal) : IsExternalTail(tail);
+    // An unattended run starts at once, as External does.
+    if (options->unattended)
+        options->external = true;
+}
+
 int BandBlue(int band)
 {
     return 255 - 2 * band;
@@ -89,6 +195,45 @@ int FormatTextV(char* out, std::size_t size, const char* format, va_list args)
     }
     out[n] = '\0';
     return static_cast<int>(n);
+}
+
+void StreamFormatV(TextSink put, void* context, const char* format, va_list args)
+{
+    const char* run = format;
+    auto flush = [&](const char* end) {
+        if (end > run)
+            put(context, run, static_cast<std::size_t>(end - run));
+    };
+    const char* f = format;
+    while (*f) {
+        if (f[0] != '%' || f[1] == '\0') {
+            ++f;
+            continue;
+        }
+        flush(f);
+        char conversion = f[1];
+        if (conversion == 's') {
+            const char* s = va_arg(args, const char*);
+            if (s)
+                put(context, s, std::strlen(s));
+        } else if (conversion == 'l') {
+            const char* s = va_arg(args, const char*);
+            if (s)
+                put(context, s, std::strcspn(s, "\r\n"));
+        } else if (conversion == 'd') {
+            char digits[16];
+            int n = FormatText(digits, sizeof digits, "%d", va_arg(args, int));
+            if (n > 0)
+                put(context, digits, static_cast<std::size_t>(n));
+        } else if (conversion == '%') {
+            put(context, "%", 1);
+        } else {
+            put(context, f, 2);
+        }
+        f += 2;
+        run = f;
+    }
+    flush(f);
 }
 
 int FormatText(char* out, std::size_t size, const char* format, ...)

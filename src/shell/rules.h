@@ -20,6 +20,22 @@ PlaceRect ChoosePlacement(bool colour, int horzRes, int vertRes,
 // The whole tail, compared ignoring case; "External " does not match.
 bool IsExternalTail(const char* tail);
 
+// What the command tail asks for. Switches count anywhere and in any letter
+// case: /S for an unattended run, /RESTART (with /S) for a restart at its
+// end, /LOG=path or /LOG="path with blanks" for the action log. Without any
+// switch, External is the whole tail as ever; beside switches it is the one
+// other word. Anything else is ignored.
+constexpr int kLogPathSize = 260;
+struct CommandOptions {
+    bool external = false;
+    bool unattended = false;
+    bool restart = false;
+    bool log = false;      // /LOG was given
+    bool logBad = false;   // ... without a path, with a quote left open, or too long
+    char logPath[kLogPathSize] = "";
+};
+void ParseCommandTail(const char* tail, CommandOptions* options);
+
 constexpr int kBackdropBands = 128;
 constexpr int kBandHeight = 4;
 // Blue component of band i: 255, 253, ... 1.
@@ -36,3 +52,9 @@ bool JoinPath(char* out, std::size_t size, const char* dir, const char* name);
 // other conversion): a cut path or command could name another file.
 int FormatText(char* out, std::size_t size, const char* format, ...);
 int FormatTextV(char* out, std::size_t size, const char* format, va_list args);
+
+// Formats `format` piece by piece into `put`, with no buffer that a long
+// text could overflow: %s, %d, %% and %l (a line: the text up to its first
+// CR or LF). Any other conversion is written as it stands.
+using TextSink = void (*)(void* context, const char* text, std::size_t length);
+void StreamFormatV(TextSink put, void* context, const char* format, va_list args);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "shell/actionlog.h"
 #include "shell/config.h"
 #include "shell/rules.h"
 
@@ -27,9 +28,29 @@ extern int g_numColors;  // NUMCOLORS of the display, read once
 extern int g_externalMode;
 extern HWND g_welcomePage;
 extern HWND g_completionPage;
+// What the command tail asked for (/S, /RESTART, /LOG=).
+extern CommandOptions g_options;
+
+// Exit codes of an unattended run, as the Windows Installer gives them, for
+// the deployment tools that start it. A run through the pages exits with 0.
+constexpr int kExitRemoved = 0;             // removed; nothing waits for a restart
+constexpr int kExitRestartPending = 3010;   // removed; some files wait for the next start
+constexpr int kExitRestartStarted = 1641;   // removed, and the restart was started
+constexpr int kExitNothingToRemove = 1605;  // nothing to un-install
+constexpr int kExitFailed = 1603;           // a step failed
+constexpr int kExitAnotherCopy = 1618;      // another copy is running
+
+// The run's outcome so far: its exit code and the words the log ends with.
+void SetRunResult(int exitCode, const char* text);
+// The exit code: the result's in an unattended run, 0 otherwise.
+int RunExitCode();
+// The log's last line, once: the result and its exit code. The log is then
+// closed.
+void EndActionLog();
 
 // The whole run: start-up, the first page and the message loop. Returns the
-// exit code (always 0).
+// exit code (0 for a run through the pages; the result's in an unattended
+// one).
 int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand);
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -46,8 +67,13 @@ bool QuitPending(int* exitCode);
 // WM_CREATE work of the main window. False when there is nothing to
 // uninstall: message 1038 has been shown and the window destroyed.
 bool LoadConfiguration(HWND window);
+// The error box for a log that cannot be opened for writing (nothing shown
+// in an unattended run).
+void ReportLogNotWritable(const char* path);
 
-// Loads string `id`, formats it with the arguments (bounded) and shows it.
+// Loads string `id`, formats it with the arguments (bounded) and shows it,
+// writing it to the action log too. In an unattended run nothing is shown:
+// the text goes to the log only, and the result is IDOK.
 int ShowMessage(HINSTANCE instance, HWND owner, UINT id, const char* caption, UINT style, ...);
 
 // MessageBoxA, in a file of its own: a test that must see a box's text and

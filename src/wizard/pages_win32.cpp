@@ -54,6 +54,7 @@ void CancelUninstall(HWND page)
     // The notice is modal to the main window only; without this the page's
     // Next would still start the removal the user has just cancelled.
     EnableWindow(page, FALSE);
+    SetRunResult(kExitFailed, "cancelled on the welcome page; nothing was removed");
     ShowMessage(g_instance, owner, IDS_NOT_COMPLETE, g_config.WarningCaption, kMessageStyle);
     // Destroying the main window takes the page with it and ends the program.
     DestroyWindow(owner ? owner : page);

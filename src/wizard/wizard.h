@@ -14,6 +14,11 @@ INT_PTR CALLBACK EndDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 
 // The `finish` handler: restart prompt until Exit or an accepted reboot.
 void RunRestartPromptLoop(HWND owner);
+// The end of an unattended run, in place of the completion page and the
+// prompt: what Restart would leave for the next start of Windows is queued
+// as Restart queues it, Windows is restarted only when /RESTART asks for it,
+// the result is set and the main window destroyed.
+void FinishUnattendedRun(HWND owner);
 
 // Enables SeShutdownPrivilege in the process's token: NT refuses a restart
 // without it, and it is disabled for every user until asked for. Where there

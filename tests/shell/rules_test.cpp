@@ -1,8 +1,11 @@
-// The shell's rules: main-window placement, the colour rule, the command-line
-// word and the path join. The backdrop's bands are checked on the screen.
+// The shell's rules: main-window placement, the colour rule, the command
+// line, the path join and the formatting. The backdrop's bands are checked
+// on the screen.
 #include <gtest/gtest.h>
 
+#include <cstdarg>
 #include <cstring>
+#include <string>
 #include <tuple>
 
 #include "shell/rules.h"
@@ -74,4 +77,59 @@ TEST(FormatText, WholeOrNothing)
         EXPECT_STREQ(out, r.out) << r.format;
         EXPECT_EQ(out[12], 'x') << r.format;
     }
+}
+
+// Switches anywhere and in any case; External alone beside them, or the
+// whole tail without them; a log path quoted or not; a log switch that
+// names no usable path is marked, never taken cut.
+TEST(CommandTail, SwitchesAndTheLogPath)
+{
+    const std::string long300(300, 'p');
+    // Flags: e(xternal) u(nattended) r(estart) l(og) b(ad log); then the path.
+    const struct { std::string tail, flags, path; } rows[] = {
+        {"External", "e", ""}, {"External ", "", ""}, {"", "", ""},
+        {"/S", "eu", ""}, {"/s /restart", "eur", ""}, {"/RESTART", "r", ""},
+        {"/SX /LOGX", "", ""}, {"External x /LOG=a", "l", "a"},
+        {"External /LOG=C:\\x.log", "el", "C:\\x.log"}, {"/log=C:\\x.log", "l", "C:\\x.log"},
+        {"/S /LOG=C:\\some dir\\qor.log", "eul", "C:\\some dir\\qor.log"},
+        {"/LOG=C:\\some  dir\\qor.log /S", "eul", "C:\\some  dir\\qor.log"},
+        {"/LOG=C:\\a b External", "el", "C:\\a b"},
+        {"/S /LOG=\"C:\\some dir\\qor.log\" External", "eul", "C:\\some dir\\qor.log"},
+        {"/LOG=\"C:\\a\" b", "l", "C:\\a"},
+        {"/LOG=", "lb", ""}, {"/LOG", "lb", ""}, {"/LOG=\"C:\\open", "lb", ""},
+        {"/LOG=C:\\" + long300, "lb", ""},
+    };
+    for (const auto& r : rows) {
+        CommandOptions o;
+        std::memset(o.logPath, 'x', sizeof o.logPath);
+        ParseCommandTail(r.tail.c_str(), &o);
+        std::string flags = std::string(o.external ? "e" : "") + (o.unattended ? "u" : "") +
+                            (o.restart ? "r" : "") + (o.log ? "l" : "") + (o.logBad ? "b" : "");
+        EXPECT_EQ(flags, r.flags) << r.tail;
+        EXPECT_EQ(std::string(o.logPath), r.path) << r.tail;
+    }
+    CommandOptions none;
+    ParseCommandTail(nullptr, &none);
+    EXPECT_FALSE(none.external || none.unattended || none.log);
+}
+
+// Every piece arrives, however long: nothing goes through a fixed buffer.
+TEST(StreamFormat, PiecesWhole)
+{
+    const std::string big(10000, 'b');
+    std::string out;
+    auto put = [](void* context, const char* text, std::size_t length) {
+        static_cast<std::string*>(context)->append(text, length);
+    };
+    auto format = [&](const char* f, ...) {
+        out.clear();
+        va_list args;
+        va_start(args, f);
+        StreamFormatV(put, &out, f, args);
+        va_end(args);
+        return out;
+    };
+    EXPECT_EQ(format("a %s b %d%% %l|%q", big.c_str(), -12, "line\r\nnext"), "a " + big + " b -12% line|%q");
+    EXPECT_EQ(format("%l.%s.", "\n", (const char*)nullptr), "..");
+    EXPECT_EQ(format("end %"), "end %");
 }
