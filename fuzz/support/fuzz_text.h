@@ -35,9 +35,11 @@ inline std::string Trimmed(const std::string& s)
 // `rule(filter, line, action)` checks each judgement against the rules. The
 // lines are split here on their own, as a pass reads them: every CR LF pair
 // folded into one line feed, each line up to and including its line feed,
-// the last one perhaps without.
+// the last one perhaps without. The pass's report must name each line that
+// was not written unchanged, once, in order, with the section it lay in.
 template <class Filter, class Rule>
-void CheckPass(bool (*pass)(std::FILE*, IniWriter, void*), const uint8_t* data, size_t size, Rule rule)
+void CheckPass(bool (*pass)(std::FILE*, IniWriter, void*, IniPassReport*), const uint8_t* data,
+               size_t size, Rule rule)
 {
     // fmemopen refuses a zero size.
     std::FILE* file = size ? fmemopen(const_cast<uint8_t*>(data), size, "rb") : nullptr;
@@ -48,7 +50,14 @@ void CheckPass(bool (*pass)(std::FILE*, IniWriter, void*), const uint8_t* data, 
         static_cast<std::string*>(context)->append(text, length);
         return true;
     };
-    Check(pass(file, collect, &output));
+    std::string reported, expectedReport;
+    IniPassReport report;
+    report.context = &reported;
+    report.observe = [](void* context, const char* section, const char* line, const char* replacement) {
+        *static_cast<std::string*>(context) += std::string(section) + "|" + line + "|" +
+                                               (replacement ? replacement : "-") + "\n";
+    };
+    Check(pass(file, collect, &output, &report));
     std::fclose(file);
 
     std::vector<std::string> lines;
@@ -60,12 +69,23 @@ void CheckPass(bool (*pass)(std::FILE*, IniWriter, void*), const uint8_t* data, 
         lines.back() += static_cast<char>(data[i]);
     }
     Filter filter;
+    std::string section;
+    unsigned long dropped = 0, replaced = 0;
     for (const std::string& line : lines) {
+        std::string text = Trimmed(std::string(line.c_str()));
+        if (!text.empty() && text[0] == '[')
+            section = text;
         std::string scratch(line.size() + 1, '\0');
         LineAction action = filter.Next(line.c_str(), &scratch[0], scratch.size());
         rule(filter, line, action);
         if (action != LineAction::Drop)
             expected += action == LineAction::Write ? line : std::string(Filter::kReplacement);
+        if (action != LineAction::Write) {
+            ++(action == LineAction::Drop ? dropped : replaced);
+            expectedReport += section + "|" + line.c_str() + "|" +
+                              (action == LineAction::Drop ? "-" : Filter::kReplacement) + "\n";
+        }
     }
     Check(output == expected);
+    Check(report.dropped == dropped && report.replaced == replaced && reported == expectedReport);
 }

@@ -232,19 +232,58 @@ LineAction WinIniFilter::Next(const char* line, char* scratch, std::size_t size)
 
 namespace {
 
+// The header of the section a pass is in, for its report: as long as the
+// header line, grown as needed. Without memory it is left empty; the pass
+// itself does not depend on it.
+class SectionName {
+public:
+    SectionName() = default;
+    SectionName(const SectionName&) = delete;
+    SectionName& operator=(const SectionName&) = delete;
+    ~SectionName() { std::free(text_); }
+
+    void Assign(const char* header)
+    {
+        std::size_t n = std::strlen(header);
+        if (n + 1 > capacity_) {
+            char* grown = static_cast<char*>(std::realloc(text_, n + 1));
+            if (!grown) {
+                if (text_)
+                    text_[0] = '\0';
+                return;
+            }
+            text_ = grown;
+            capacity_ = n + 1;
+        }
+        std::memcpy(text_, header, n + 1);
+    }
+    const char* Text() const { return text_ ? text_ : ""; }
+
+private:
+    char* text_ = nullptr;
+    std::size_t capacity_ = 0;
+};
+
 template <class Filter>
-bool FilterLines(std::FILE* in, IniWriter write, void* context)
+bool FilterLines(std::FILE* in, IniWriter write, void* context, IniPassReport* report)
 {
     Filter filter;
     IniLine line;
+    SectionName section;
     for (;;) {
         switch (ReadIniLine(in, &line)) {
         case ReadResult::End: return true;
         case ReadResult::Failed: return false;
         case ReadResult::Line: break;
         }
+        if (report && report->observe) {
+            CopyWhole(line.scratch, line.capacity, line.text);
+            if (TrimLine(line.scratch)[0] == '[')
+                section.Assign(line.scratch);
+        }
         bool ok = true;
-        switch (filter.Next(line.text, line.scratch, line.capacity)) {
+        LineAction action = filter.Next(line.text, line.scratch, line.capacity);
+        switch (action) {
         case LineAction::Write:
             ok = write(line.text, line.length, context);
             break;
@@ -256,19 +295,26 @@ bool FilterLines(std::FILE* in, IniWriter write, void* context)
         }
         if (!ok)
             return false;
+        if (report && action != LineAction::Write) {
+            bool dropped = action == LineAction::Drop;
+            ++(dropped ? report->dropped : report->replaced);
+            if (report->observe)
+                report->observe(report->context, section.Text(), line.text,
+                                dropped ? nullptr : Filter::kReplacement);
+        }
     }
 }
 
 }  // namespace
 
-bool FilterSystemIni(std::FILE* in, IniWriter write, void* context)
+bool FilterSystemIni(std::FILE* in, IniWriter write, void* context, IniPassReport* report)
 {
-    return FilterLines<SystemIniFilter>(in, write, context);
+    return FilterLines<SystemIniFilter>(in, write, context, report);
 }
 
-bool FilterWinIni(std::FILE* in, IniWriter write, void* context)
+bool FilterWinIni(std::FILE* in, IniWriter write, void* context, IniPassReport* report)
 {
-    return FilterLines<WinIniFilter>(in, write, context);
+    return FilterLines<WinIniFilter>(in, write, context, report);
 }
 
 bool ScanDefaultDevice(std::FILE* in, char* device, std::size_t deviceSize)

@@ -79,12 +79,26 @@ extern const char* const kPackagePrinters[3];
 // out.
 using IniWriter = bool (*)(const char* text, std::size_t length, void* context);
 
+// What a pass did besides writing lines unchanged: how many it dropped and
+// replaced, and each of them as it happened, for the action log. `observe`
+// gets the line as read (its line feed included), the header of the section
+// it lies in (the trimmed header line, "" before the first one) and, for a
+// replaced line, its replacement (null for a dropped one). It may be null.
+struct IniPassReport {
+    void (*observe)(void* context, const char* section, const char* line,
+                    const char* replacement) = nullptr;
+    void* context = nullptr;
+    unsigned long dropped = 0;
+    unsigned long replaced = 0;
+};
+
 // A whole rewriting pass over the text of `in`: every line judged by the
-// filter and written (or its replacement) through `write`. False when a
+// filter and written (or its replacement) through `write`, and what it
+// dropped or replaced counted in `report` (which may be null). False when a
 // read or a write failed or a line found no memory; the output is then
 // incomplete.
-bool FilterSystemIni(std::FILE* in, IniWriter write, void* context);
-bool FilterWinIni(std::FILE* in, IniWriter write, void* context);
+bool FilterSystemIni(std::FILE* in, IniWriter write, void* context, IniPassReport* report);
+bool FilterWinIni(std::FILE* in, IniWriter write, void* context, IniPassReport* report);
 
 // Finds the default printer in [devices] of WIN.INI: `device` gets
 // "printer,driver,port" from the first entry of [devices], or " " when

@@ -16,25 +16,37 @@ int CopyCompressedFile(const char* source, const char* destination);
 int RestoreIniFiles();
 
 // SYSTEM.INI rewritten without the package's [386Enh] entries; the old
-// content is kept in SYSTEM.000. 1 when the file was rewritten; 0 when it was
-// not, and then SYSTEM.INI holds its old content.
+// content is kept in SYSTEM.000. 1 when the file was rewritten, or when
+// nothing in it had to change (and then neither it nor SYSTEM.000 is
+// touched); 0 when it was not, and then SYSTEM.INI holds its old content.
+// The file is only ever replaced whole: a run cut off at any moment leaves
+// the old text or the new one, and the next run finishes what it left.
 int RestoreSystemIni();
 
-// WIN.INI rewritten without the package's printers (old content in WIN.000),
-// then the default printer, the run line and the PostScript counter updated.
-// 0 when the rewrite or one of the profile writes failed.
+// WIN.INI rewritten without the package's printers (old content in WIN.000)
+// and with the PostScript counter one lower, in one replacement, then the
+// default printer and the run line updated. 0 when the rewrite or one of
+// the profile writes failed.
 int RestoreWinIni();
 
 // Replaces g_config.DefaultDevice with the first printer of [devices] in
 // WIN.INI (" " when that section has none). 1 when WIN.INI was read.
 int ReadDefaultDevice();
 
+// `from` takes `to`'s place in one step (a move that replaces, written
+// through). Where the system has no such move (the Windows 95 family),
+// ReplaceFileInTwoSteps: `to` is deleted, then `from` renamed to it. False
+// when `to` was not replaced.
+bool ReplaceFileWhole(const char* from, const char* to);
+bool ReplaceFileInTwoSteps(const char* from, const char* to);
+
 // The two ways the restore writes, each in a file of its own so that a test
 // can put its own in their place at link time:
-// the bytes a rewriting pass keeps, to the INI file open in `file` (a FILE*);
+// the bytes a rewriting pass keeps, to its new text open in `file` (a FILE*);
 // true when all `length` bytes went out.
 bool WriteIniText(const char* text, std::size_t length, void* file);
-// A WIN.INI value through the profile functions (WriteProfileStringA); with
-// a null key a whole section goes, with everything null the cache is flushed.
-// True on success.
-bool WriteProfileValue(const char* section, const char* key, const char* value);
+// A value through the profile functions: of WIN.INI when `file` is null
+// (WriteProfileStringA), else of that file (WritePrivateProfileStringA). With
+// a null key a whole section goes, with everything null the cache is
+// flushed. True on success.
+bool WriteProfileValue(const char* file, const char* section, const char* key, const char* value);

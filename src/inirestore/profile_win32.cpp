@@ -1,10 +1,12 @@
 // The profile writes of the restore: section deletions, the cache flush and
-// the three values, all on WIN.INI.
+// the values, on WIN.INI or on the new text that is to take its place.
 #include <windows.h>
 
 #include "inirestore/inirestore.h"
 
-bool WriteProfileValue(const char* section, const char* key, const char* value)
+bool WriteProfileValue(const char* file, const char* section, const char* key, const char* value)
 {
+    if (file)
+        return WritePrivateProfileStringA(section, key, value, file) != 0;
     return WriteProfileStringA(section, key, value) != 0;
 }

@@ -1,6 +1,8 @@
-// The settings restore on the system: the work-copy procedure of the two INI
-// rewrites, the default-device scan, and the profile writes that follow.
+// The settings restore on the system: the two INI rewrites, each of which
+// replaces its file only whole, the default-device scan, and the profile
+// writes that follow.
 #include <windows.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +10,7 @@
 
 #include "inirestore/filters.h"
 #include "inirestore/inirestore.h"
+#include "shell/actionlog.h"
 #include "shell/config.h"
 #include "shell/rules.h"
 
@@ -36,104 +39,246 @@ bool ReadWindowsDir(char* dir)
     return n > 0 && n < static_cast<UINT>(kPathSize);
 }
 
-// The temporary work copy of a pass. GetTempFileNameA creates the file, so
-// no other program can take the name between choosing and using it. The
-// file goes when the pass ends, unless it holds the only whole copy left.
-class WorkCopy {
-public:
-    WorkCopy() = default;
-    WorkCopy(const WorkCopy&) = delete;
-    WorkCopy& operator=(const WorkCopy&) = delete;
-    ~WorkCopy()
-    {
-        if (created_ && !keep_)
-            DeleteFileA(path_);
-    }
-    bool Create(const char* windowsDir)
-    {
-        created_ = GetTempFileNameA(windowsDir, "QOR", 0, path_) != 0;
-        return created_;
-    }
-    void Keep() { keep_ = true; }
-    const char* Path() const { return path_; }
+bool Exists(const char* path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
 
-private:
-    char path_[MAX_PATH] = "";
-    bool created_ = false;
-    bool keep_ = false;
+// Whatever the system still holds of the file is on the disk.
+bool FlushToDisk(const char* path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+}
+
+bool SameContent(const char* a, const char* b)
+{
+    std::FILE* left = std::fopen(a, "rb");
+    std::FILE* right = left ? std::fopen(b, "rb") : nullptr;
+    bool same = right != nullptr;
+    while (same) {
+        char x[4096], y[4096];
+        std::size_t n = std::fread(x, 1, sizeof x, left);
+        std::size_t m = std::fread(y, 1, sizeof y, right);
+        same = n == m && std::memcmp(x, y, n) == 0 && !std::ferror(left) && !std::ferror(right);
+        if (n < sizeof x)
+            break;
+    }
+    if (left)
+        std::fclose(left);
+    if (right)
+        std::fclose(right);
+    return same;
+}
+
+// The files of one pass, under names fixed for each INI file, so that what
+// a run that was cut off left behind is found by the next one.
+struct PassFiles {
+    char ini[kPathSize];     // SYSTEM.INI
+    char backup[kPathSize];  // SYSTEM.000
+    char work[kPathSize];    // SYSTEM.QOW: the old text, expanded; becomes SYSTEM.000
+    char fresh[kPathSize];   // SYSTEM.QON: the new text, until it takes SYSTEM.INI's place
+
+    bool Build(const char* windowsDir, const char* iniName, const char* backupName, const char* stem)
+    {
+        char workName[16], freshName[16];
+        return FormatText(workName, sizeof workName, "%s.QOW", stem) > 0 &&
+               FormatText(freshName, sizeof freshName, "%s.QON", stem) > 0 &&
+               JoinPath(ini, sizeof ini, windowsDir, iniName) &&
+               JoinPath(backup, sizeof backup, windowsDir, backupName) &&
+               JoinPath(work, sizeof work, windowsDir, workName) &&
+               JoinPath(fresh, sizeof fresh, windowsDir, freshName);
+    }
 };
 
-// One rewriting pass: the INI file is saved as its .000 copy, copied to a
-// work copy, and written again, in text mode, from the lines of the work
-// copy that `filter` keeps. The INI file is only emptied once the work copy
-// is open to refill it, and a failed write puts the old content back.
-int RewriteIniFile(const char* iniName, const char* backupName,
-                   bool (*filter)(std::FILE*, IniWriter, void*))
+// What a pass that was cut off left behind is finished or dropped before the
+// INI file is read. The work copy always goes: the INI file is whole, as it
+// is only ever replaced whole. A new text beside the INI file was not put in
+// place yet and goes too. A new text without the INI file is what is left of
+// a replacement on a system without a replacing move (below): the old file
+// goes only once the new one is on the disk, so the new one is whole, and it
+// takes the INI file's place.
+void FinishLeftovers(const PassFiles& files)
+{
+    DeleteFileA(files.work);
+    if (!Exists(files.fresh))
+        return;
+    if (Exists(files.ini)) {
+        DeleteFileA(files.fresh);
+        return;
+    }
+    MoveFileA(files.fresh, files.ini);
+}
+
+struct LogContext {
+    const char* file;
+};
+
+void LogLine(void* context, const char* section, const char* line, const char* replacement)
+{
+    const char* file = static_cast<LogContext*>(context)->file;
+    const char* where = section[0] ? section : "(before the first section)";
+    if (replacement)
+        LogAction("%s %s: line changed: %l -> %l", file, where, line, replacement);
+    else
+        LogAction("%s %s: line removed: %l", file, where, line);
+}
+
+}  // namespace
+
+bool ReplaceFileWhole(const char* from, const char* to)
+{
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+        return false;
+    return ReplaceFileInTwoSteps(from, to);
+}
+
+bool ReplaceFileInTwoSteps(const char* from, const char* to)
+{
+    // The Windows 95 family has no move that replaces a file: the old one
+    // goes first, and until the new one has taken its name the next run
+    // finds the new one under its own (FinishLeftovers).
+    if (!DeleteFileA(to) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        return false;
+    return MoveFileA(from, to) != 0;
+}
+
+namespace {
+
+using PassFilter = bool (*)(std::FILE*, IniWriter, void*, IniPassReport*);
+// What a pass may still do to the new text before it takes the INI file's
+// place; false fails the pass.
+using PassFinish = bool (*)(const char* fresh, const IniPassReport& report);
+
+// One rewriting pass. The INI file is expanded into the work copy, and the
+// lines that `filter` keeps are written, in text mode, into the new text.
+// When that is whole and on the disk, the work copy becomes the .000 copy
+// and the new text takes the INI file's place, each in one step. The INI
+// file is never written in place, so a run cut off at any moment leaves it
+// whole, old or new; and a pass that would change nothing changes nothing,
+// the .000 copy included.
+int RewriteIniFile(const char* iniName, const char* backupName, const char* stem,
+                   PassFilter filter, PassFinish finish)
 {
     char windowsDir[kPathSize];
-    char iniPath[kPathSize];
-    char backupPath[kPathSize];
-    if (!ReadWindowsDir(windowsDir) || !JoinPath(iniPath, sizeof iniPath, windowsDir, iniName) ||
-        !JoinPath(backupPath, sizeof backupPath, windowsDir, backupName))
+    PassFiles files;
+    if (!ReadWindowsDir(windowsDir) || !files.Build(windowsDir, iniName, backupName, stem))
         return 0;
-    WorkCopy work;
-    if (!work.Create(windowsDir))
-        return 0;
-    // The .000 copy is a courtesy to the user; the pass does not depend on it.
-    CopyCompressedFile(iniPath, backupPath);
-    if (!CopyCompressedFile(iniPath, work.Path()))
-        return 0;
+    FinishLeftovers(files);
 
-    std::FILE* in = std::fopen(work.Path(), "rb");
-    if (!in)
+    if (!CopyCompressedFile(files.ini, files.work) || !FlushToDisk(files.work)) {
+        DeleteFileA(files.work);
         return 0;
-    std::FILE* out = std::fopen(iniPath, "wt");
+    }
+    std::FILE* in = std::fopen(files.work, "rb");
+    std::FILE* out = in ? std::fopen(files.fresh, "wt") : nullptr;
     if (!out) {
-        std::fclose(in);
+        if (in)
+            std::fclose(in);
+        DeleteFileA(files.work);
         return 0;
     }
 
-    bool ok = filter(in, WriteIniText, out);
+    LogContext log = {iniName};
+    IniPassReport report;
+    report.observe = LogLine;
+    report.context = &log;
+    bool ok = filter(in, WriteIniText, out, &report);
     if (std::ferror(in))
         ok = false;
     std::fclose(in);
-    // Buffered text reaches the disk only here; a full disk shows now.
-    if (std::fflush(out) != 0 || std::ferror(out))
+    // Buffered text reaches the file only here; a full disk shows now.
+    if (std::fflush(out) != 0 || std::ferror(out) || _commit(_fileno(out)) != 0)
         ok = false;
     if (std::fclose(out) != 0)
         ok = false;
+    if (ok && finish)
+        ok = finish(files.fresh, report) && FlushToDisk(files.fresh);
     if (!ok) {
-        // Byte for byte, not through the LZ library: the work copy is the
-        // old content exactly. Should even that fail, the work copy stays.
-        if (!CopyFileA(work.Path(), iniPath, FALSE))
-            work.Keep();
+        DeleteFileA(files.fresh);
+        DeleteFileA(files.work);
         return 0;
     }
+    if (report.dropped == 0 && report.replaced == 0 && SameContent(files.work, files.fresh)) {
+        DeleteFileA(files.fresh);
+        DeleteFileA(files.work);
+        LogAction("%s: nothing of the package's left in it; unchanged", iniName);
+        return 1;
+    }
+    // The .000 copy is a courtesy to the user; the pass does not depend on
+    // it. It is only ever replaced by a whole text.
+    if (!ReplaceFileWhole(files.work, files.backup))
+        DeleteFileA(files.work);
+    if (!ReplaceFileWhole(files.fresh, files.ini)) {
+        DeleteFileA(files.fresh);
+        return 0;
+    }
+    LogAction("%s rewritten; its old text is in %s", iniName, backupName);
     return 1;
+}
+
+// WIN.INI's new text gets what the profile functions did to WIN.INI itself
+// before, so that it takes WIN.INI's place in the same one step: the six
+// sections of the package's PostScript printer deleted (the pass has
+// dropped them already, but the profile functions may read a header the
+// pass does not), and the PostScript driver's counter one lower, but only
+// when the pass removed entries of the package's: a run that finds none
+// left has nothing to count down, so the counter changes once however often
+// the removal is run.
+bool FinishWinIniText(const char* fresh, const IniPassReport& report)
+{
+    for (const char* section : kPostScriptSections)
+        WriteProfileValue(fresh, section, nullptr, nullptr);
+    if (report.dropped == 0)
+        return true;
+    char text[kCounterSize];
+    UINT count = GetPrivateProfileIntA("PSCRIPT", "External Printers", 0, fresh);
+    if (!NextPrinterCount(count, text, sizeof text))
+        return true;
+    if (!WriteProfileValue(fresh, "PSCRIPT", "External Printers", text))
+        return false;
+    LogAction("Profile entry written: [PSCRIPT] External Printers=%s", text);
+    return true;
+}
+
+// The work copy of the default-device scan, under a name fixed for it.
+bool DeviceScanCopy(const char* windowsDir, char* path)
+{
+    return JoinPath(path, kPathSize, windowsDir, "WIN.QOD");
 }
 
 }  // namespace
 
 int RestoreSystemIni()
 {
-    return RewriteIniFile("SYSTEM.INI", "SYSTEM.000", FilterSystemIni);
+    return RewriteIniFile("SYSTEM.INI", "SYSTEM.000", "SYSTEM", FilterSystemIni, nullptr);
 }
 
 int ReadDefaultDevice()
 {
     char windowsDir[kPathSize];
     char iniPath[kPathSize];
-    if (!ReadWindowsDir(windowsDir) || !JoinPath(iniPath, sizeof iniPath, windowsDir, "win.INI"))
+    char work[kPathSize];
+    if (!ReadWindowsDir(windowsDir) || !JoinPath(iniPath, sizeof iniPath, windowsDir, "win.INI") ||
+        !DeviceScanCopy(windowsDir, work))
         return 0;
-    WorkCopy work;
-    if (!work.Create(windowsDir) || !CopyCompressedFile(iniPath, work.Path()))
-        return 0;
-    std::FILE* in = std::fopen(work.Path(), "rb");
-    if (!in)
-        return 0;
-    ScanDefaultDevice(in, g_config.DefaultDevice, sizeof g_config.DefaultDevice);
-    std::fclose(in);
-    return 1;
+    int result = 0;
+    if (CopyCompressedFile(iniPath, work)) {
+        if (std::FILE* in = std::fopen(work, "rb")) {
+            ScanDefaultDevice(in, g_config.DefaultDevice, sizeof g_config.DefaultDevice);
+            std::fclose(in);
+            result = 1;
+        }
+    }
+    DeleteFileA(work);
+    return result;
 }
 
 namespace {
@@ -153,8 +298,12 @@ int RestoreRunLine()
             continue;
         }
         int result = 1;
-        if (RemoveRunProgram(text) && !WriteProfileValue("Windows", "run", text))
-            result = 0;
+        if (RemoveRunProgram(text)) {
+            if (WriteProfileValue(nullptr, "Windows", "run", text))
+                LogAction("Profile entry written: [Windows] run=%s", text);
+            else
+                result = 0;
+        }
         std::free(text);
         return result;
     }
@@ -166,34 +315,24 @@ int RestoreRunLine()
 
 int RestoreWinIni()
 {
-    if (!RewriteIniFile("WIN.INI", "WIN.000", FilterWinIni))
+    if (!RewriteIniFile("WIN.INI", "WIN.000", "WIN", FilterWinIni, FinishWinIniText))
         return 0;
     // Windows 95 keeps a copy of WIN.INI for the profile functions; written
     // back later, it would undo the pass.
-    WriteProfileValue(nullptr, nullptr, nullptr);
+    WriteProfileValue(nullptr, nullptr, nullptr, nullptr);
     ReadDefaultDevice();
-    if (!WriteProfileValue("windows", "device", g_config.DefaultDevice))
+    if (!WriteProfileValue(nullptr, "windows", "device", g_config.DefaultDevice))
         return 0;
-    if (!RestoreRunLine())
-        return 0;
-
-    char text[kCounterSize];
-    UINT count = GetProfileIntA("PSCRIPT", "External Printers", 0);
-    if (NextPrinterCount(count, text, sizeof text) &&
-        !WriteProfileValue("PSCRIPT", "External Printers", text))
-        return 0;
-    return 1;
+    LogAction("Profile entry written: [windows] device=%s", g_config.DefaultDevice);
+    return RestoreRunLine();
 }
 
 int RestoreIniFiles()
 {
     if (!RestoreSystemIni())
         return 0;
-    // Dropped again by the WIN.INI pass should the profile fail to delete one.
-    for (const char* section : kPostScriptSections)
-        WriteProfileValue(section, nullptr, nullptr);
     // The cached copy of Windows 95 goes to the file before the file pass
     // reads it, and is not written over the pass's result later.
-    WriteProfileValue(nullptr, nullptr, nullptr);
+    WriteProfileValue(nullptr, nullptr, nullptr, nullptr);
     return RestoreWinIni() ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inirestore/filters.h"
@@ -14,7 +15,7 @@
 namespace {
 
 using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-using PassFn = bool (*)(std::FILE*, IniWriter, void*);
+using PassFn = bool (*)(std::FILE*, IniWriter, void*, IniPassReport*);
 
 // The text as a file opened for binary reading.
 File Open(const std::string& text)
@@ -34,7 +35,7 @@ std::string Pass(PassFn pass, std::FILE* in, int writesLeft = -1)
         auto* o = static_cast<Out*>(context);
         return o->left-- != 0 && (o->text.append(text, length), true);
     };
-    return pass(in, collect, &out) ? out.text : "<failed>";
+    return pass(in, collect, &out, nullptr) ? out.text : "<failed>";
 }
 
 // A filter's judgement of `line` when in `state`: the action, (w)rite,
@@ -145,6 +146,33 @@ TEST(Passes, LongLinesAreJudgedWholeAndFailuresFail)
     // A write that fails, after others or in place of a line, fails it too.
     EXPECT_EQ(Pass(FilterWinIni, Open("[a]\nb=1\nc=2\n").get(), 2), "<failed>");
     EXPECT_EQ(Pass(FilterSystemIni, Open("[386Enh]\n;device=vpd.386\n").get(), 1), "<failed>");
+}
+
+// The report of a pass, for the action log and for counting the printer
+// down: every line not written unchanged, once, with the header of the
+// section it lies in.
+TEST(Passes, ReportNamesEachLineNotWrittenAsItWas)
+{
+    std::string seen;
+    IniPassReport report;
+    report.context = &seen;
+    report.observe = [](void* context, const char* section, const char* line, const char* replacement) {
+        *static_cast<std::string*>(context) += std::string(section) + "|" + line + "|" +
+                                               (replacement ? replacement : "-") + "\n";
+    };
+    IniWriter ignore = [](const char*, std::size_t, void*) { return true; };
+    File system = Open("a=1\r\n [386Enh] \r\nVornLPT=1\r\n;device=vpd.386\r\n[boot]\r\nVornLPT=1\r\n");
+    ASSERT_TRUE(FilterSystemIni(system.get(), ignore, nullptr, &report));
+    EXPECT_EQ(seen, "[386Enh]|VornLPT=1\n|-\n[386Enh]|;device=vpd.386\n|device=vpd.386\n\n");
+    EXPECT_EQ(std::make_pair(report.dropped, report.replaced), std::make_pair(1ul, 1ul));
+
+    seen.clear();
+    report.dropped = report.replaced = 0;
+    File win = Open("x=VORNPS\n  [QOR Brackenfield 4400,LPT1:]  \nr=1\n[devices]\nQOR.GDI=1\nP=d\n");
+    ASSERT_TRUE(FilterWinIni(win.get(), ignore, nullptr, &report));
+    EXPECT_EQ(seen, "[QOR Brackenfield 4400,LPT1:]|  [QOR Brackenfield 4400,LPT1:]  \n|-\n"
+                    "[QOR Brackenfield 4400,LPT1:]|r=1\n|-\n[devices]|QOR.GDI=1\n|-\n");
+    EXPECT_EQ(std::make_pair(report.dropped, report.replaced), std::make_pair(3ul, 0ul));
 }
 
 TEST(DefaultDevice, TakesTheFirstEntryOfDevices)

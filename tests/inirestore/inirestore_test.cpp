@@ -1,6 +1,7 @@
 // The settings restore under wine, on the prefix's real SYSTEM.INI and
 // WIN.INI: the compressed copy, both passes byte for byte, the profile
-// writes in their order, and the failures that must leave the old content.
+// writes in their order, the failures that must leave the old content, and
+// what a run that was cut off left for the next one.
 // The restore's two writers are this test's own (linked in their place), so
 // that a write can fail as on a full disk.
 #include <gtest/gtest.h>
@@ -45,21 +46,29 @@ bool WriteIniText(const char* text, std::size_t length, void* file)
     return TakeWrite(g_textWrites) && std::fwrite(text, 1, length, static_cast<std::FILE*>(file)) == length;
 }
 
-bool WriteProfileValue(const char* section, const char* key, const char* value)
+bool WriteProfileValue(const char* file, const char* section, const char* key, const char* value)
 {
     bool passed = Read(InWindows("WIN.INI")).find(kPassMarker) == std::string::npos;
-    g_profileCalls.push_back(std::string(section ? section : "-") + "|" + (key ? key : "-") + "|" +
-                             (value ? value : "-") + (passed ? " after the pass" : ""));
-    return TakeWrite(g_profileWrites) && WriteProfileStringA(section, key, value) != 0;
+    g_profileCalls.push_back(std::string(file ? "new text|" : "") + (section ? section : "-") + "|" +
+                             (key ? key : "-") + "|" + (value ? value : "-") +
+                             (passed ? " after the pass" : ""));
+    if (!TakeWrite(g_profileWrites))
+        return false;
+    return (file ? WritePrivateProfileStringA(section, key, value, file) : WriteProfileStringA(section, key, value)) != 0;
 }
 
 namespace {
 
+// A work copy or a new text of a pass, or the default-device scan's copy.
 bool WorkCopyLeft()
 {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(InWindows("QOR*.TMP").c_str(), &data);
-    return find != INVALID_HANDLE_VALUE && FindClose(find);
+    for (const char* pattern : {"QOR*.TMP", "*.QOW", "*.QON", "WIN.QOD"}) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA(InWindows(pattern).c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE && FindClose(find))
+            return true;
+    }
+    return false;
 }
 
 // A file of the Windows directory, put back (or removed again) at the end.
@@ -80,7 +89,8 @@ struct SavedEntry {
 
 class IniRestore : public ::testing::Test {
 protected:
-    SavedFile systemIni{"SYSTEM.INI"}, winIni{"WIN.INI"}, system000{"SYSTEM.000"}, win000{"WIN.000"};
+    SavedFile systemIni{"SYSTEM.INI"}, winIni{"WIN.INI"}, system000{"SYSTEM.000"}, win000{"WIN.000"},
+        systemNew{"SYSTEM.QON"}, systemWork{"SYSTEM.QOW"};
     SavedEntry device{"device"}, run{"run"};
 
     void SetUp() override
@@ -99,30 +109,31 @@ const char kWinIniBefore[] =
     "[QOR Brackenfield 4400,LPT1:]\r\n\r\npaper=1\r\n[ports]\r\nLPT1:=\r\nqor.gdi=2\n[intl]\r\nx=VORNPS";
 
 // Both passes byte for byte, with mixed line ends, a line longer than any
-// buffer, Ctrl+Z and a last line without an end, an empty file, and their
-// .000 copies.
+// buffer, Ctrl+Z and a last line without an end, and their .000 copies. A
+// file that has nothing to change (an empty one) is not touched, nor is its
+// .000 copy.
 TEST_F(IniRestore, PassesAreByteExact)
 {
     // Ctrl+Z mid-file: a copy read in text mode would end there.
     const std::string longLine = "long=" + std::string(300, 'v') + "\r\n\x1a;after Ctrl+Z\r\n";
-    struct Row { int (*pass)(); SavedFile *ini, *copy; std::string before, after; } rows[] = {
+    struct Row { int (*pass)(); SavedFile *ini, *copy; std::string before, after, copyAfter; } rows[] = {
         {RestoreSystemIni, &systemIni, &system000,
          "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\nVornLPT=LPT1\n"
          "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\r\n\t;device=vpd.386\r\n" + longLine +
          "[NonWindowsApp]\r\ndevice=vornvmi.386\r\nlast=1",
          "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\ndevice=vpd.386\r\n" + longLine +
-         "[NonWindowsApp]\r\ndevice=vornvmi.386\r\nlast=1"},
-        {RestoreSystemIni, &systemIni, &system000, "", ""},
+         "[NonWindowsApp]\r\ndevice=vornvmi.386\r\nlast=1", ""},
+        {RestoreSystemIni, &systemIni, &system000, "", "", "an older copy"},
         {RestoreWinIni, &winIni, &win000, kWinIniBefore,
          "[windows]\r\nQOR.GDI=1\r\n\x1a\r\n[Devices]\r\n;first printer follows\r\n"
-         "Office Printer=PSCRIPT,LPT2:\r\n[ports]\r\nLPT1:=\r\n[intl]\r\nx=VORNPS"},
+         "Office Printer=PSCRIPT,LPT2:\r\n[ports]\r\nLPT1:=\r\n[intl]\r\nx=VORNPS", ""},
     };
     for (const Row& row : rows) {
         ASSERT_TRUE(WriteFileText(row.ini->path, row.before));
         ASSERT_TRUE(WriteFileText(row.copy->path, "an older copy"));
         EXPECT_EQ(row.pass(), 1) << row.ini->path;
         EXPECT_EQ(Read(row.ini->path), row.after) << row.ini->path;
-        EXPECT_EQ(Read(row.copy->path), row.before) << row.copy->path;
+        EXPECT_EQ(Read(row.copy->path), row.copyAfter.empty() ? row.before : row.copyAfter) << row.copy->path;
     }
     // The default printer is the first one left in the rewritten [Devices],
     // found past a Ctrl+Z.
@@ -180,30 +191,32 @@ std::string Content(const std::string& text)
     return out;
 }
 
-// The whole restore: the profile writes in their order (the cache flushed
-// after the six deletions and again once the file pass has written WIN.INI),
-// a run line longer than any first guess, and the counter. The six sections
-// go through the profile functions even where the file pass, which would
-// drop them as well, fails; a value write that fails fails the restore, and
-// what comes after it is not written.
+// The whole restore: the profile writes in their order, a run line longer
+// than any first guess, and the counter. The six sections and the counter
+// go to WIN.INI's new text, before it takes WIN.INI's place, so that a run
+// cut off never finds the counter changed without the pass, or the other
+// way round; the cache is flushed before the pass and again after it. A
+// value write that fails fails the restore, and what comes after it is not
+// written; until WIN.INI is replaced, WIN.INI keeps its old text.
 TEST_F(IniRestore, RestoreIniFilesWritesTheProfileInItsOrder)
 {
     const std::string c250(250, 'c'), after = " after the pass";
     std::string before = "[Mail]\r\nMAPI=1\r\n";
-    std::vector<std::string> calls;
+    std::vector<std::string> calls = {"-|-|-"};
     for (const char* port : {"LPT1:", "LPT2:", "LPT3:", "LPT1: Fonts", "LPT2: Fonts", "LPT3: Fonts"}) {
         before += std::string("[QOR 4400 Brackenfield PS2,") + port + "]\r\nres=600\r\n";
-        calls.push_back(std::string("QOR 4400 Brackenfield PS2,") + port + "|-|-");
+        calls.push_back(std::string("new text|QOR 4400 Brackenfield PS2,") + port + "|-|-");
     }
     before += std::string("[PSCRIPT]\r\nExternal Printers=2\r\n[devices]\r\nP=d,LPT1:\r\n") + kPassMarker;
     before += "\r\n";
-    calls.insert(calls.end(), {"-|-|-", "-|-|-" + after, "windows|device|P,d,LPT1:" + after,
-                               "Windows|run|" + c250 + ".exe calc.exe" + after,
-                               "PSCRIPT|External Printers|1" + after});
-    struct Row { const char* name; int textWrites, profileWrites, result; std::size_t calls; } rows[] = {
-        {"the WIN.INI pass fails", 4, -1, 0, 7},  // after the four lines of SYSTEM.INI
-        {"device write fails", -1, 8, 0, 9}, {"run write fails", -1, 9, 0, 10},
-        {"counter write fails", -1, 10, 0, 11}, {"all writes succeed", -1, -1, 1, 11},
+    calls.insert(calls.end(), {"new text|PSCRIPT|External Printers|1", "-|-|-" + after,
+                               "windows|device|P,d,LPT1:" + after,
+                               "Windows|run|" + c250 + ".exe calc.exe" + after});
+    const std::string rewritten = "[Mail]\nMAPI=1\n[PSCRIPT]\nExternalPrinters=1\n[devices]\nP=d,LPT1:\n";
+    struct Row { const char* name; int textWrites, profileWrites, result; std::size_t calls; bool passed; } rows[] = {
+        {"the WIN.INI pass fails", 4, -1, 0, 1, false},  // after the four lines of SYSTEM.INI
+        {"counter write fails", -1, 7, 0, 8, false}, {"device write fails", -1, 9, 0, 10, true},
+        {"run write fails", -1, 10, 0, 11, true}, {"all writes succeed", -1, -1, 1, 11, true},
     };
     for (const Row& r : rows) {
         ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
@@ -214,13 +227,55 @@ TEST_F(IniRestore, RestoreIniFilesWritesTheProfileInItsOrder)
         g_profileWrites = r.profileWrites;
         EXPECT_EQ(RestoreIniFiles(), r.result) << r.name;
         EXPECT_EQ(g_profileCalls, std::vector<std::string>(calls.begin(), calls.begin() + r.calls)) << r.name;
-        EXPECT_EQ(Content(Read(winIni.path)), std::string("[Mail]\nMAPI=1\n[PSCRIPT]\nExternalPrinters=") +
-                  (r.result ? "1" : "2") + "\n[devices]\nP=d,LPT1:\n" + (r.calls > 7 ? "" : "QOR.PS=x\n"))
-            << r.name;
+        EXPECT_EQ(Content(Read(winIni.path)), r.passed ? rewritten : Content(before)) << r.name;
+        EXPECT_FALSE(WorkCopyLeft()) << r.name;
     }
     EXPECT_EQ(Read(systemIni.path), "[386Enh]\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n");
     EXPECT_EQ(Profile("windows", "device"), "P,d,LPT1:");
     EXPECT_EQ(Profile("windows", "run"), c250 + ".exe calc.exe");
+}
+
+// What a run cut off in a pass leaves behind is finished or dropped before
+// the next run reads the INI file: a new text beside the INI file (it had
+// not taken its place yet) and a work copy are dropped; a new text without
+// the INI file (the Windows 95 family's two steps, cut between them) takes
+// its place. A second whole restore then changes no file, the .000 copies
+// included, and the counter is not counted down again.
+TEST_F(IniRestore, ACutOffRunIsFinishedAndARunAgainChangesNothing)
+{
+    const std::string filtered = "[386Enh]\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n";
+    ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
+    ASSERT_TRUE(WriteFileText(systemNew.path, "[386Enh]\r\ndevi"));
+    ASSERT_TRUE(WriteFileText(systemWork.path, "[386"));
+    EXPECT_EQ(RestoreSystemIni(), 1);
+    EXPECT_EQ(Read(systemIni.path), filtered);
+    EXPECT_EQ(Read(system000.path), kPackageSystemIni);
+
+    // The two steps themselves, then a cut between them.
+    ASSERT_TRUE(WriteFileText(systemNew.path, filtered));
+    EXPECT_TRUE(ReplaceFileInTwoSteps(systemNew.path.c_str(), systemIni.path.c_str()));
+    EXPECT_EQ(Read(systemIni.path), filtered);
+    EXPECT_FALSE(FileExists(systemNew.path));
+    ASSERT_TRUE(MoveFileA(systemIni.path.c_str(), systemNew.path.c_str()));
+    ASSERT_TRUE(WriteFileText(system000.path, "an older copy"));
+    EXPECT_EQ(RestoreSystemIni(), 1);
+    EXPECT_EQ(Read(systemIni.path), filtered);
+    EXPECT_EQ(Read(system000.path), "an older copy");
+
+    ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
+    ASSERT_TRUE(WriteFileText(winIni.path, "[PSCRIPT]\r\nExternal Printers=3\r\nQOR.PS=VORNPS\r\n"));
+    ASSERT_EQ(RestoreIniFiles(), 1);
+    const std::string once[] = {Read(systemIni.path), Read(system000.path), Read(winIni.path),
+                                Read(win000.path)};
+    EXPECT_EQ(Content(once[2]), "[PSCRIPT]\nExternalPrinters=2\n");
+    g_profileCalls.clear();
+    EXPECT_EQ(RestoreIniFiles(), 1);
+    const std::string twice[] = {Read(systemIni.path), Read(system000.path), Read(winIni.path),
+                                 Read(win000.path)};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(twice[i], once[i]) << i;
+    for (const std::string& call : g_profileCalls)
+        EXPECT_EQ(call.find("External Printers"), std::string::npos) << call;
 }
 
 }  // namespace
