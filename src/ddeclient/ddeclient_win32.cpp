@@ -5,9 +5,12 @@
 #include <dde.h>
 #include <shlwapi.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "ddeclient/ddeclient.h"
+#include "ddeclient/grouplist.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -37,6 +40,11 @@ HWND s_progman;  // Program Manager's window, as last looked up
 bool s_initiating;
 // The Program Manager this deletion started itself, when nobody answered.
 DWORD s_startedProcess;
+
+// How the partner answered the last command: for the action log, and to
+// tell a refusal (which may mean that the group is gone) from silence.
+enum class Answer { None, Positive, Negative };
+Answer s_answer;
 
 HWND Partner(HWND window)
 {
@@ -138,6 +146,9 @@ LRESULT OnNcCreate(HWND window, WPARAM wParam, LPARAM lParam)
     // Nobody answered: start the program that the application atom names and
     // ask once more. Without an answer the window still exists; the command
     // is then simply not sent.
+    // An unattended run shows no window, Program Manager's included.
+    if (g_options.unattended)
+        return created;
     char program[100];
     if (GlobalGetAtomNameA(LOWORD(names), program, sizeof program) == 0)
         return created;
@@ -245,8 +256,11 @@ LRESULT WaitForAck(HWND window, HWND partner)
             UINT_PTR status = 0, commands = 0;
             BOOL unpacked = UnpackDDElParam(WM_DDE_ACK, msg.lParam, &status, &commands);
             FreeDDElParam(WM_DDE_ACK, msg.lParam);
-            if (reinterpret_cast<HWND>(msg.wParam) == partner)
-                return unpacked && (status & kPositiveAck) ? 1 : 0;
+            if (reinterpret_cast<HWND>(msg.wParam) == partner) {
+                bool positive = unpacked && (status & kPositiveAck);
+                s_answer = positive ? Answer::Positive : Answer::Negative;
+                return positive ? 1 : 0;
+            }
         }
         // A partner that closes instead of answering will not answer; its
         // terminate stays queued for the closing handshake.
@@ -256,6 +270,97 @@ LRESULT WaitForAck(HWND window, HWND partner)
         // A silent Program Manager must not hold the uninstaller forever.
         if (TimedOut(start, kDdeAckTimeout))
             return 0;
+        WaitForTraffic(start, kDdeAckTimeout);
+    }
+}
+
+// The partner's WM_DDE_DATA in answer to a request: the data's header
+// says whether the client frees it and whether an acknowledgement is
+// wanted. The text (CF_TEXT) goes to `read`; -1 when it holds none.
+int TakeRequestedData(HWND window, HWND partner, LPARAM lParam, const char* group)
+{
+    UINT_PTR data = 0, item = 0;
+    BOOL unpacked = UnpackDDElParam(WM_DDE_DATA, lParam, &data, &item);
+    FreeDDElParam(WM_DDE_DATA, lParam);
+    if (!unpacked)
+        return -1;
+    int listed = -1;
+    bool acknowledge = false, release = true;
+    HGLOBAL memory = reinterpret_cast<HGLOBAL>(data);
+    if (memory) {
+        if (auto* answer = static_cast<DDEDATA*>(GlobalLock(memory))) {
+            acknowledge = answer->fAckReq;
+            release = answer->fRelease;
+            SIZE_T size = GlobalSize(memory);
+            SIZE_T header = offsetof(DDEDATA, Value);
+            if (answer->cfFormat == CF_TEXT && size >= header)
+                listed = GroupListHolds(reinterpret_cast<const char*>(answer->Value), size - header,
+                                        group) ? 1 : 0;
+            GlobalUnlock(memory);
+        }
+    }
+    if (acknowledge) {
+        LPARAM ack = PackDDElParam(WM_DDE_ACK, kPositiveAck, item);
+        if (!PostMessageA(partner, WM_DDE_ACK, reinterpret_cast<WPARAM>(window), ack)) {
+            FreeDDElParam(WM_DDE_ACK, ack);
+            if (item)
+                GlobalDeleteAtom(static_cast<ATOM>(item));
+        }
+    } else if (item) {
+        GlobalDeleteAtom(static_cast<ATOM>(item));
+    }
+    if (memory && release)
+        GlobalFree(memory);
+    return listed;
+}
+
+// Asks the partner for its list of groups, Program Manager's "Groups" item
+// in CF_TEXT, and waits for it as for an acknowledgement. 1 when `group` is
+// on it, 0 when it is not, -1 without a list (refused, silent or closed).
+int PartnerListsGroup(HWND window, HWND partner, const char* group)
+{
+    ATOM item = GlobalAddAtomA("Groups");
+    if (!item)
+        return -1;
+    // A request's lParam is not packed: format and item atom.
+    if (!PostMessageA(partner, WM_DDE_REQUEST, reinterpret_cast<WPARAM>(window),
+                      MAKELPARAM(CF_TEXT, item))) {
+        GlobalDeleteAtom(item);
+        return -1;
+    }
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        if (PeekMessageA(&msg, window, WM_DDE_DATA, WM_DDE_DATA, PM_REMOVE)) {
+            if (reinterpret_cast<HWND>(msg.wParam) != partner) {
+                OnData(window, msg.wParam, msg.lParam);
+                continue;
+            }
+            return TakeRequestedData(window, partner, msg.lParam, group);
+        }
+        if (PeekMessageA(&msg, window, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE)) {
+            UINT_PTR status = 0, atom = 0;
+            BOOL unpacked = UnpackDDElParam(WM_DDE_ACK, msg.lParam, &status, &atom);
+            FreeDDElParam(WM_DDE_ACK, msg.lParam);
+            // A request is answered with its data or refused. A positive
+            // acknowledgement is no answer to it but a late one of something
+            // else (seen from the shell on a loaded machine), whose second
+            // half is no atom of ours.
+            if (reinterpret_cast<HWND>(msg.wParam) == partner && unpacked && !(status & kPositiveAck)) {
+                // A refusal hands the item atom back.
+                if (atom)
+                    GlobalDeleteAtom(static_cast<ATOM>(atom));
+                return -1;
+            }
+            continue;
+        }
+        if (PeekMessageA(&msg, window, WM_DDE_TERMINATE, WM_DDE_TERMINATE, PM_NOREMOVE) &&
+            reinterpret_cast<HWND>(msg.wParam) == partner)
+            return -1;
+        if (TimedOut(start, kDdeAckTimeout)) {
+            GlobalDeleteAtom(item);
+            return -1;
+        }
         WaitForTraffic(start, kDdeAckTimeout);
     }
 }
@@ -332,6 +437,7 @@ BOOL CALLBACK CloseStartedWindow(HWND window, LPARAM)
 int DeleteProgmanGroup()
 {
     s_startedProcess = 0;
+    s_answer = Answer::None;
     ATOM application = GlobalAddAtomA(kServiceName);
     ATOM topic = GlobalAddAtomA(kServiceName);
     HWND client = nullptr;
@@ -346,15 +452,17 @@ int DeleteProgmanGroup()
         GlobalDeleteAtom(application);
     if (topic)
         GlobalDeleteAtom(topic);
-    if (!client)
-        return 0;
+    if (!client) {
+        LogAction("Program Manager group kept (no conversation could be opened): %s", kGroupName);
+        return kGroupNotRemoved;
+    }
 
     // The user must not work in Program Manager while the command runs; a
     // Program Manager that does not answer is left alone, as it is.
     HWND progman = FindWindowA(kProgmanClass, nullptr);
     s_progman = progman;
     bool disabled = false;
-    if (progman && Answers(progman)) {
+    if (progman && !g_options.unattended && Answers(progman)) {
         ShowWindow(progman, SW_SHOWNOACTIVATE);
         EnableWindow(progman, FALSE);
         disabled = true;
@@ -375,6 +483,10 @@ int DeleteProgmanGroup()
             GlobalFree(memory);
         }
     }
+    // Refused: perhaps because an earlier run deleted the group. Program
+    // Manager's own list says.
+    bool notThere = !result && s_answer == Answer::Negative && partner == Partner(client) &&
+                    PartnerListsGroup(client, partner, kGroupName) == 0;
 
     DestroyWindow(client);
     if (disabled)
@@ -387,5 +499,15 @@ int DeleteProgmanGroup()
         if (partnerProcess != s_startedProcess)
             EnumWindows(CloseStartedWindow, 0);
     }
-    return result;
+    if (result)
+        LogAction("Program Manager group deleted: %s", kGroupName);
+    else if (notThere)
+        LogAction("Program Manager group not there (Program Manager lists no such group): %s",
+                  kGroupName);
+    else if (!partner)
+        LogAction("Program Manager group kept (no Program Manager answered): %s", kGroupName);
+    else
+        LogAction("Program Manager group kept (Program Manager %s the command): %s",
+                  s_answer == Answer::Negative ? "refused" : "did not answer", kGroupName);
+    return result ? kGroupRemoved : notThere ? kGroupNotThere : kGroupNotRemoved;
 }

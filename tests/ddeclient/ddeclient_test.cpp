@@ -83,7 +83,7 @@ struct ProgmanDouble {
     {
         std::vector<std::string> lines = Lines(log);
         for (std::string& line : lines)
-            if (line.rfind("INITIATE ", 0) == 0)
+            if (line.rfind("INITIATE ", 0) == 0 || line.rfind("REQUEST ", 0) == 0)
                 CharUpperA(&line[0]);
         return lines;
     }
@@ -117,16 +117,21 @@ protected:
 // terminate handshake that ended the wait at once, or after 3 s when the
 // double leaves it unanswered. A second server that answers too is told at
 // once that the conversation is over; the command goes to the first only. A
-// silent one does not hold the uninstaller past the bound.
+// silent one does not hold the uninstaller past the bound. A refusal is
+// followed by a request for the list of groups: a group that is not on it
+// is no failure, one that is on it (or no list) is.
 TEST_F(DeleteGroup, AProgramManagerWindowIsAskedFirst)
 {
     const std::string ours = " /group \"Brackenfield Printing System\"", answered = "TERMINATE ANSWERED";
+    const std::string listed = "REQUEST GROUPS ANSWERED", refused = "REQUEST GROUPS REFUSED";
     const DWORD kBound = kDdeAckTimeout + kDdeTerminateTimeout;
     // The log after the initiation, the groups left, the least and most time taken.
     struct Row { std::string options; int result; std::vector<std::string> log, groups; DWORD least, most; };
     const Row rows[] = {
         {ours + " /group Accessories", 1, {kExecute + "ACK", answered}, {"Accessories"}, 0, kBound},
-        {"/refuse" + ours, 0, {kExecute + "NACK", answered}, {kGroup}, 0, kBound},
+        {"/refuse" + ours, 0, {kExecute + "NACK", listed, answered}, {kGroup}, 0, 3000},
+        {"/refuse /norequest" + ours, 0, {kExecute + "NACK", refused, answered}, {kGroup}, 0, 3000},
+        {"/group Accessories", 2, {kExecute + "NACK", listed, answered}, {"Accessories"}, 0, 3000},
         {"/second" + ours, 1, {"SECOND " + answered, kExecute + "ACK", answered}, {}, 0, kBound},
         {"/silent" + ours, 0, {kExecute + "SILENT", answered}, {kGroup}, 0, kBound},
         {"/noterminate" + ours, 1, {kExecute + "ACK", "TERMINATE UNANSWERED"}, {}, kDdeTerminateTimeout,
@@ -154,8 +159,9 @@ TEST_F(DeleteGroup, AProgramManagerWindowIsAskedFirst)
 // nothing: the initiation goes to every window then, and the shell answers
 // and deletes its group folder only; Program Manager is never started. A hung
 // window is neither shown nor disabled, which would wait for it for ever.
-// Without the group the shell refuses the command at once. The client's own
-// atoms and those of the shell's answers are released.
+// Without the group the shell refuses the command at once, and its list of
+// groups shows that the group is gone. The client's own atoms and those of
+// the shell's answers are released.
 TEST_F(DeleteGroup, TheShellDeletesItsGroupWhenNoProgramManagerWindowAnswers)
 {
     ASSERT_TRUE(CreateDirectoryA(GroupFolder("Qor Other Group").c_str(), nullptr));
@@ -170,7 +176,7 @@ TEST_F(DeleteGroup, TheShellDeletesItsGroupWhenNoProgramManagerWindowAnswers)
         EXPECT_LT(took, 15000u);
         EXPECT_FALSE(FileExists(GroupFolder(kGroup)));
         EXPECT_TRUE(FileExists(GroupFolder("Qor Other Group")));
-        EXPECT_EQ(TimedDelete(&took), 0);
+        EXPECT_EQ(TimedDelete(&took), 2);
         EXPECT_LT(took, progman ? 15000u : 3000u);
         EXPECT_EQ(ProgmanAtomReferences(), atoms);
     }
@@ -185,7 +191,7 @@ TEST_F(DeleteGroup, StrangersDoNotDisturbTheConversation)
     ASSERT_NE(WaitForWindow("PROGMAN", nullptr), nullptr);
     // A deletion first, refused for want of the group: the client has now
     // looked Program Manager up, and the window below talks to it.
-    ASSERT_EQ(DeleteProgmanGroup(), 0);
+    ASSERT_EQ(DeleteProgmanGroup(), 2);
     ATOM app = GlobalAddAtomA("PROGMAN"), topic = GlobalAddAtomA("PROGMAN");
     HINSTANCE instance = GetModuleHandleA(nullptr);
     HWND client = CreateWindowExA(0, "DDEClient", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance,
@@ -221,7 +227,7 @@ TEST_F(DeleteGroup, StrangersDoNotDisturbTheConversation)
     // eight more conversations leave the heap as it was, give or take.
     long before = BusyHeapBlocks();
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(DeleteProgmanGroup(), 0);
+        EXPECT_EQ(DeleteProgmanGroup(), 2);
     EXPECT_LT(BusyHeapBlocks() - before, 4);
 }
 

@@ -1,6 +1,6 @@
 // The uninstall sequence in-process under wine: every row of its failure
-// table, what each failure left as it was, and a run that succeeds. A group
-// that Program Manager cannot delete is tests/e2e/blank_dir.sh's.
+// table, what each failure left as it was, a group that Program Manager
+// refuses to delete, and a run that succeeds.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -50,6 +50,7 @@ void CALLBACK MoveInstallDirectory(HWND window, UINT, UINT_PTR id, DWORD)
 struct Case {
     const char* name;
     void (*fault)();  // what is wrong just before the run
+    const char* progman;  // Program Manager's further options
     int result;
     const char* box;  // every box shown, as "[caption: text]"
     // Afterwards, 1 for each that holds, '?' for either way (when the timer
@@ -66,19 +67,23 @@ struct Case {
 #define BOX_CANNOT "\nBrackenfield cannot be un-installed on your system.]"
 
 const Case kCases[] = {
-    {"MissingSetupLog", [] { DeleteFileA(Pkg("QVSETUP.INF").c_str()); }, 0,
+    {"MissingSetupLog", [] { DeleteFileA(Pkg("QVSETUP.INF").c_str()); }, "", 0,
      BOX_ERROR "The C:\\QORSEQ\\QVSETUP.INF file cannot be loaded onto your system." BOX_CANNOT,
      "00111110011"},
     // Printers, key and group go only once the settings are restored.
     {"SettingsNotRestored", [] { MoveFileA(Win("system.ini").c_str(), Win("system.qor").c_str()); },
-     0, BOX_ERROR "Information cannot be added to the Windows file WIN.INI or SYSTEM.INI." BOX_CANNOT,
+     "", 0, BOX_ERROR "Information cannot be added to the Windows file WIN.INI or SYSTEM.INI." BOX_CANNOT,
      "00111110011"},
-    {"MissingGaugeLibrary", [] { DeleteFileA(Pkg("GAUGE32.DLL").c_str()); }, 0,
+    {"MissingGaugeLibrary", [] { DeleteFileA(Pkg("GAUGE32.DLL").c_str()); }, "", 0,
      BOX_ERROR "The file PERCENT.DLL cannot be loaded onto your system." BOX_CANNOT, "10010010111"},
-    {"InstallDirectoryGone", [] { SetTimer(g_mainWindow, 1, 300, MoveInstallDirectory); }, 0,
+    {"InstallDirectoryGone", [] { SetTimer(g_mainWindow, 1, 300, MoveInstallDirectory); }, "", 0,
      BOX_WARNING "The software has not been un-installed successfully .]", "100?001?111"},
+    // Refused while Program Manager still lists the group: the notice, and
+    // the run goes on.
+    {"GroupRefused", [] {}, " /refuse", 1,
+     BOX_WARNING "Cannot remove Brackenfield group from Program Manager.]", "01000000111"},
     // The install directory was current: the run stands on the drive root.
-    {"Success", [] { SetCurrentDirectoryA(kInstallDir.c_str()); }, 1, "", "11000000111"},
+    {"Success", [] { SetCurrentDirectoryA(kInstallDir.c_str()); }, "", 1, "", "11000000111"},
 };
 
 class Sequence : public ::testing::TestWithParam<Case> {
@@ -146,7 +151,7 @@ TEST_P(Sequence, FailureTableRow)
     DeleteFileA(kProgmanLog.c_str());
     const std::string bin = "\"" + BinDir();
     progman_ = std::make_unique<Process>(bin + "progman_double.exe\" /log \"" + kProgmanLog +
-                                         "\" /group \"Brackenfield Printing System\"");
+                                         "\" /group \"Brackenfield Printing System\"" + r.progman);
     // The package's programs are closed first, whatever comes after.
     components_ = std::make_unique<Process>(bin + "components_double.exe\" /log \"" + kProgmanLog +
                                             ".components\" all");

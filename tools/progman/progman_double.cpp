@@ -5,7 +5,7 @@
 // Command line (options in any order; quote arguments that hold spaces):
 //   progman_double.exe [/log FILE] [/state FILE] [/group NAME]...
 //                      [/refuse] [/silent] [/deaf] [/second] [/noterminate]
-//                      [/delay MS] [/hang]
+//                      [/norequest] [/delay MS] [/hang]
 //   /log FILE     append one line per event to FILE (see below)
 //   /state FILE   rewrite FILE with the current groups, one per line, at start
 //                 and after every command
@@ -15,6 +15,7 @@
 //   /deaf         answer no initiation at all
 //   /second       a second server window answers every initiation as well
 //   /noterminate  leave the client's WM_DDE_TERMINATE unanswered
+//   /norequest    refuse every request, "Groups" too
 //   /delay MS     wait MS milliseconds before making the window, as a
 //                 Program Manager that is still starting
 //   /hang         make the window, then never take a message again
@@ -25,11 +26,14 @@
 // other command fails. A command text runs up to its first failure; the
 // acknowledgement is PackDDElParam(WM_DDE_ACK, 0x8000 or 0, hCommands).
 // Group names compare without regard to case; quotes around them are dropped.
+// A request for the item "Groups" in CF_TEXT is answered with WM_DDE_DATA:
+// the group names, each followed by CR LF, for the client to free.
 //
 // Log lines:
 //   READY
 //   INITIATE <app> <topic> ACCEPTED|IGNORED
 //   EXECUTE <text> ENABLED|DISABLED ACK|NACK|SILENT
+//   REQUEST <item> ANSWERED|REFUSED
 //   TERMINATE ANSWERED|UNANSWERED
 //   SECOND EXECUTE <text>        (the second server got a command)
 //   SECOND TERMINATE
@@ -55,7 +59,7 @@ constexpr int kListId = 100;
 struct Options {
     char log[MAX_PATH];
     char state[MAX_PATH];
-    bool refuse, silent, deaf, second, noTerminate, hang;
+    bool refuse, silent, deaf, second, noTerminate, noRequest, hang;
     DWORD delay;
 } g_options;
 
@@ -264,6 +268,46 @@ void OnExecute(HWND client, LPARAM lParam)
     PostAck(g_main, client, ok ? 0x8000 : 0, commands);
 }
 
+// The list of groups as Program Manager gives it, or a refusal.
+void OnRequest(HWND client, LPARAM lParam)
+{
+    UINT format = LOWORD(lParam);
+    ATOM item = HIWORD(lParam);
+    char name[64];
+    AtomName(item, name, sizeof name);
+    bool answer = !g_options.noRequest && format == CF_TEXT && lstrcmpiA(name, "Groups") == 0;
+    AppendLogf(g_options.log, "REQUEST %s %s", name, answer ? "ANSWERED" : "REFUSED");
+    if (!answer) {
+        LPARAM packed = PackDDElParam(WM_DDE_ACK, 0, item);
+        if (!PostMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(g_main), packed))
+            FreeDDElParam(WM_DDE_ACK, packed);
+        return;
+    }
+    SIZE_T length = 1;
+    for (int i = 0; i < g_groupCount; ++i)
+        length += lstrlenA(g_groups[i]) + 2;
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, sizeof(DDEDATA) + length);
+    auto* answerData = data ? static_cast<DDEDATA*>(GlobalLock(data)) : nullptr;
+    if (!answerData)
+        return;
+    answerData->fResponse = 1;
+    answerData->fRelease = 1;
+    answerData->fAckReq = 0;
+    answerData->cfFormat = CF_TEXT;
+    char* text = reinterpret_cast<char*>(answerData->Value);
+    text[0] = '\0';
+    for (int i = 0; i < g_groupCount; ++i) {
+        lstrcatA(text, g_groups[i]);
+        lstrcatA(text, "\r\n");
+    }
+    GlobalUnlock(data);
+    LPARAM packed = PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(data), item);
+    if (!PostMessageA(client, WM_DDE_DATA, reinterpret_cast<WPARAM>(g_main), packed)) {
+        FreeDDElParam(WM_DDE_DATA, packed);
+        GlobalFree(data);
+    }
+}
+
 void OnTerminate(HWND server, HWND client, const char* prefix)
 {
     bool answer = !g_options.noTerminate;
@@ -288,6 +332,9 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_DDE_EXECUTE:
         OnExecute(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+    case WM_DDE_REQUEST:
+        OnRequest(reinterpret_cast<HWND>(wParam), lParam);
         return 0;
     case WM_DDE_TERMINATE:
         OnTerminate(window, reinterpret_cast<HWND>(wParam), "");
@@ -349,6 +396,8 @@ void ParseCommandLine()
             g_options.second = true;
         else if (lstrcmpiA(arg, "/noterminate") == 0)
             g_options.noTerminate = true;
+        else if (lstrcmpiA(arg, "/norequest") == 0)
+            g_options.noRequest = true;
         else if (lstrcmpiA(arg, "/hang") == 0)
             g_options.hang = true;
     }
