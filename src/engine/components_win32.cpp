@@ -42,11 +42,18 @@ DWORD Elapsed(DWORD start)
 // window found just before: nothing found, no wait.
 void WaitUntilGone(HWND found, const char* className, DWORD start)
 {
+    if (!found)
+        return;
     while (found && Elapsed(start) < kComponentTimeout) {
         DrainMessages();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollInterval, QS_ALLINPUT);
         found = FindComponent(className);
     }
+    if (found)
+        LogAction("Program still running after %d s, the removal goes on: %s",
+                  static_cast<int>(kComponentTimeout / 1000), className);
+    else
+        LogAction("Program closed: %s", className);
 }
 
 // Sends a request to a component's window and returns the window. The
@@ -55,6 +62,7 @@ HWND Ask(const char* className, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND window = FindComponent(className);
     if (window) {
+        LogAction("Program asked to close: %s", className);
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kComponentTimeout,
                             &ignored);
@@ -86,8 +94,10 @@ void CloseRunningComponents()
     // The status box ends on a posted WM_DESTROY; it is its own protocol.
     start = GetTickCount();
     HWND window = FindComponent(kStatusBoxClass);
-    if (window)
+    if (window) {
+        LogAction("Program asked to close: %s", kStatusBoxClass);
         PostMessageA(window, WM_DESTROY, 0, 0);
+    }
     WaitUntilGone(window, kStatusBoxClass, start);
 
     start = GetTickCount();

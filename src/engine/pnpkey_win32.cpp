@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/components.h"
+#include "shell/actionlog.h"
 
 namespace {
 
@@ -14,14 +15,14 @@ constexpr int kMaxKeyDepth = 512;
 
 // Deletes parent\name and everything below it. NT refuses to delete a key
 // that still has subkeys, so the tree is taken down from its leaves.
-void DeleteKeyTree(HKEY parent, const char* name, int depth)
+bool DeleteKeyTree(HKEY parent, const char* name, int depth)
 {
     HKEY key;
     // Enumerating subkeys needs KEY_ENUMERATE_SUB_KEYS on NT; query rights
     // alone make every RegEnumKeyA fail and leave the subkeys in place.
     if (RegOpenKeyExA(parent, name, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key) !=
         ERROR_SUCCESS)
-        return;
+        return false;
     if (depth < kMaxKeyDepth) {
         // A subkey that cannot be deleted stays at its index: step past it,
         // or the loop would find it again forever.
@@ -43,12 +44,23 @@ void DeleteKeyTree(HKEY parent, const char* name, int depth)
         }
     }
     RegCloseKey(key);
-    RegDeleteKeyA(parent, name);
+    return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 void RemovePlugAndPlayKey()
 {
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kPlugAndPlayKey, 0);
+    HKEY key;
+    bool there = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPlugAndPlayKey, 0, KEY_QUERY_VALUE, &key) ==
+                 ERROR_SUCCESS;
+    if (there)
+        RegCloseKey(key);
+    if (!there)
+        LogAction("Plug and Play key not there: HKEY_LOCAL_MACHINE\\%s", kPlugAndPlayKey);
+    else if (DeleteKeyTree(HKEY_LOCAL_MACHINE, kPlugAndPlayKey, 0))
+        LogAction("Plug and Play key deleted: HKEY_LOCAL_MACHINE\\%s", kPlugAndPlayKey);
+    else
+        LogAction("Plug and Play key kept (the registry refused): HKEY_LOCAL_MACHINE\\%s",
+                  kPlugAndPlayKey);
 }

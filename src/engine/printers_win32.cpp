@@ -4,6 +4,7 @@
 #include <winspool.h>
 
 #include "engine/components.h"
+#include "shell/actionlog.h"
 
 namespace {
 
@@ -25,10 +26,20 @@ void RemovePrinters()
         HANDLE printer = nullptr;
         // A driver is deleted only together with its printer: a driver
         // without the package's printer may serve another printer.
-        if (!OpenPrinterA(const_cast<char*>(name), &printer, &access))
+        // One that is already gone is no failure.
+        if (!OpenPrinterA(const_cast<char*>(name), &printer, &access)) {
+            LogAction("Printer not there: %s", name);
             continue;
-        DeletePrinter(printer);
+        }
+        if (DeletePrinter(printer))
+            LogAction("Printer deleted: %s", name);
+        else
+            LogAction("Printer kept (the spooler refused, error %d): %s",
+                      static_cast<int>(GetLastError()), name);
         ClosePrinter(printer);
-        DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(name));
+        if (DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(name)))
+            LogAction("Printer driver deleted: %s", name);
+        else
+            LogAction("Printer driver kept (error %d): %s", static_cast<int>(GetLastError()), name);
     }
 }

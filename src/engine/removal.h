@@ -5,9 +5,13 @@
 
 #include <windows.h>
 
-// Deletes every installed file with progress in `progress` (dialog 500).
-// Always returns 1.
+// Deletes every installed file with progress in `progress` (dialog 500, or
+// null in an unattended run, which shows nothing and does not pause).
+// Always returns 1. The setup log itself is only noted: it goes last, with
+// DeleteDeferredSetupLog.
 int DeleteInstalledFiles(HWND progress);
+// Deletes the setup log when the walk found it among the files it lists.
+void DeleteDeferredSetupLog();
 // Deletes the plain files directly in `directory` (a path without a trailing
 // backslash); failures are ignored.
 void DeleteFilesInDirectory(const char* directory);
@@ -16,6 +20,18 @@ void DeleteFilesInDirectory(const char* directory);
 int RemoveInstallDirectories(HWND progress);
 // Creates, extends or wraps winstart.bat in the Windows directory.
 void WriteDeferredDeletionBatch();
+
+// DeleteFileA and RemoveDirectoryA for the removal, in a file of their own
+// (a test links its own to cut a run off at a chosen deletion). True when
+// the file or directory went.
+bool DeleteRemovalFile(const char* path);
+bool RemoveRemovalDirectory(const char* path);
+// Why the last deletion failed, in words for the action log ("in use or
+// read-only", "not empty", ...), from GetLastError.
+const char* RemovalFailureReason();
+// Whether the last deletion failed because the file or directory was
+// already gone.
+bool RemovalTargetWasGone();
 // `file` open at its start: the offset of the end of the first line that
 // begins with `text` (ignoring case), or -1 when there is none or a read
 // fails. Only CR ends a line.

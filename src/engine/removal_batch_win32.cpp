@@ -5,6 +5,7 @@
 
 #include "engine/removal.h"
 #include "engine/removal_batch.h"
+#include "shell/actionlog.h"
 #include "shell/config.h"
 
 namespace {
@@ -51,8 +52,10 @@ bool ExtendEarlierWrapper(HFILE file, const BatchPaths& paths)
             continue;
         BatchBlock block;
         if (BuildBatchBlock(&block, paths, oldBatch) &&
-            _llseek(file, size - static_cast<LONG>(tailLength), FILE_BEGIN) != HFILE_ERROR)
+            _llseek(file, size - static_cast<LONG>(tailLength), FILE_BEGIN) != HFILE_ERROR) {
             WriteBlock(file, block);
+            LogAction("Batch for the next start of Windows extended: %s", paths.batch);
+        }
         return true;
     }
     return false;
@@ -72,18 +75,22 @@ void WrapUserBatch(const BatchPaths& paths)
         if (GetFileAttributesA(oldBatch) != INVALID_FILE_ATTRIBUTES)
             continue;
         if (!MoveFileA(paths.batch, oldBatch))
-            return;
+            break;
         OFSTRUCT of = {};
         HFILE file = OpenFile(paths.batch, &of, OF_CREATE);
         if (file == HFILE_ERROR) {
             // Without the new batch nobody would run or restore the user's.
             MoveFileA(oldBatch, paths.batch);
-            return;
+            break;
         }
         WriteBlock(file, block);
         _lclose(file);
+        LogAction("Batch for the next start of Windows written around the user's, moved to %s: %s",
+                  oldBatch, paths.batch);
         return;
     }
+    LogAction("Batch for the next start of Windows not written (the user's could not be moved aside): %s",
+              paths.batch);
 }
 
 }  // namespace
@@ -98,26 +105,33 @@ void WriteDeferredDeletionBatch()
 {
     BatchPaths paths;
     BatchBlock block;
-    if (!BuildBatchPaths(&paths, g_config.WindowsDir, g_config.InstallDir) ||
-        !BuildBatchBlock(&block, paths, nullptr))
-        return;
     // OpenFile keeps the path in OFSTRUCT's 128 bytes; a longer one is not
     // opened reliably.
-    if (std::strlen(paths.batch) >= OFS_MAXPATHNAME)
+    if (!BuildBatchPaths(&paths, g_config.WindowsDir, g_config.InstallDir) ||
+        !BuildBatchBlock(&block, paths, nullptr) || std::strlen(paths.batch) >= OFS_MAXPATHNAME) {
+        LogAction("Batch for the next start of Windows not written (a path does not fit its commands)");
         return;
+    }
 
     OFSTRUCT of = {};
     HFILE file = OpenFile(paths.batch, &of, OF_READWRITE);
     if (file == HFILE_ERROR) {
         // Creating truncates: a winstart.bat that exists but cannot be
         // opened for writing is left as it is.
-        if (GetFileAttributesA(paths.batch) != INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesA(paths.batch) != INVALID_FILE_ATTRIBUTES) {
+            LogAction("Batch for the next start of Windows not written (it cannot be opened): %s",
+                      paths.batch);
             return;
+        }
         file = OpenFile(paths.batch, &of, OF_CREATE);
-        if (file == HFILE_ERROR)
+        if (file == HFILE_ERROR) {
+            LogAction("Batch for the next start of Windows not written (it cannot be made): %s",
+                      paths.batch);
             return;
+        }
         WriteBlock(file, block);
         _lclose(file);
+        LogAction("Batch for the next start of Windows written: %s", paths.batch);
         return;
     }
 
@@ -133,6 +147,7 @@ void WriteDeferredDeletionBatch()
         if (_llseek(file, start, FILE_BEGIN) != HFILE_ERROR) {
             WriteBlock(file, block);
             SetEndOfFile(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file)));
+            LogAction("Batch for the next start of Windows written again: %s", paths.batch);
         }
         _lclose(file);
         return;

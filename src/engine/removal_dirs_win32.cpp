@@ -32,13 +32,21 @@ int RemoveInstallDirectories(HWND progress)
         SetupLogQuery(kGetDirName, static_cast<unsigned long>(i), name);
         name[sizeof name - 1] = '\0';
         char path[kRemovalPathSize];
-        if (!BuildInstallSubdir(path, sizeof path, name) || !IsPackageSubdirectory(path))
+        if (!BuildInstallSubdir(path, sizeof path, name) || !IsPackageSubdirectory(path)) {
+            LogAction("Directory kept (not a folder of the package's own): %s", name);
             continue;
+        }
         if (ShowsDirectoryPath(path))
             controls.ShowItem(path);
-        RemoveDirectoryA(path);
+        if (RemoveRemovalDirectory(path))
+            LogAction("Directory removed: %s", path);
+        else if (RemovalTargetWasGone())
+            LogAction("Directory already gone: %s", path);
+        else
+            LogAction("Directory kept (%s): %s", RemovalFailureReason(), path);
         controls.MoveGauge(i + 1);
     }
-    DelayPumping(1000);
+    if (progress)
+        DelayPumping(1000);
     return 1;
 }

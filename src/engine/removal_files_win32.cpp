@@ -1,5 +1,7 @@
 // Deleting the installed files that the setup log lists, with the progress
-// dialog naming each one, then the files that the log does not list.
+// dialog naming each one, then the files that the log does not list. The
+// setup log itself goes last of all, so that a run cut off anywhere can be
+// started again.
 #include <cstring>
 
 #include "engine/removal.h"
@@ -11,9 +13,31 @@
 
 namespace {
 
+// The setup log's path, once the walk has found it among the files the log
+// lists; empty otherwise.
+char s_deferredLog[kRemovalPathSize];
+
 bool IsDotEntry(const char* name)
 {
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// Deletes one file and says so in the action log.
+bool DeleteAndLog(const char* path, bool logIfGone)
+{
+    char shown[kRemovalPathSize];
+    PathForLog(path, shown, sizeof shown);
+    if (DeleteRemovalFile(path)) {
+        LogAction("File deleted: %s", shown);
+        return true;
+    }
+    if (RemovalTargetWasGone()) {
+        if (logIfGone)
+            LogAction("File already gone: %s", shown);
+    } else {
+        LogAction("File kept (%s): %s", RemovalFailureReason(), shown);
+    }
+    return false;
 }
 
 // The log's second directory entry names a subdirectory whose files the
@@ -30,6 +54,32 @@ void EmptyRecordedSubdirectory()
 }
 
 }  // namespace
+
+const char* RemovalFailureReason()
+{
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return "not found";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return "in use";
+    case ERROR_ACCESS_DENIED:
+        return "in use, read-only or not allowed";
+    case ERROR_DIR_NOT_EMPTY:
+        return "not empty";
+    case ERROR_CURRENT_DIRECTORY:
+        return "in use as a current directory";
+    default:
+        return "the system refused";
+    }
+}
+
+bool RemovalTargetWasGone()
+{
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 void DeleteFilesInDirectory(const char* directory)
 {
@@ -48,7 +98,7 @@ void DeleteFilesInDirectory(const char* directory)
         char path[kEmptyingPathSize];
         if (FormatText(path, sizeof path, "%s\\%s", directory, found.cFileName) < 0)
             continue;
-        DeleteFileA(path);
+        DeleteAndLog(path, false);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
@@ -60,6 +110,11 @@ int DeleteInstalledFiles(HWND progress)
     if (LoadStringA(g_instance, IDS_DELETING_FILES, operation, sizeof operation) <= 0)
         operation[0] = '\0';
     SetDlgItemTextA(progress, kOperationLine, operation);
+
+    char setupLog[kRemovalPathSize];
+    if (!JoinPath(setupLog, sizeof setupLog, g_config.InstallDir, "QVSETUP.INF"))
+        setupLog[0] = '\0';
+    s_deferredLog[0] = '\0';
 
     ProgressControls controls(progress);
     int count = SetupLogQuery(kGetFileCount, 0, nullptr);
@@ -75,8 +130,10 @@ int DeleteInstalledFiles(HWND progress)
         // in a guessed place.
         bool dirKnown = SetupLogQuery(kFindDir, static_cast<unsigned long>(dirId), nullptr) >= 0;
         char path[kRemovalPathSize];
-        FileAction action = DecideFile(name, dirName, dirKnown, path, sizeof path);
+        const char* why = "";
+        FileAction action = DecideFile(name, dirName, dirKnown, path, sizeof path, &why);
         if (action != FileAction::Delete) {
+            LogAction("File kept (%s): %s", why, name);
             // A file that could not even be looked for is not removed: the
             // completion page must not list it.
             if (action == FileAction::Unreachable) {
@@ -88,19 +145,33 @@ int DeleteInstalledFiles(HWND progress)
         controls.ShowItem(name);
         controls.MoveGauge(i);
         DrainMessages();
-        if (!DeleteFileA(path)) {
+        if (setupLog[0] && SamePath(path, setupLog)) {
+            // Read again by a run that has to finish what this one began.
+            lstrcpynA(s_deferredLog, path, sizeof s_deferredLog);
+            LogAction("File kept until the end (the setup log): %s", setupLog);
+        } else if (!DeleteAndLog(path, true)) {
             if (int* flag = CompletionFlagFor(name))
                 *flag = 0;
         }
         controls.MoveGauge(i + 1);
     }
-    DelayPumping(1000);
+    // The final gauge on screen for a moment; nobody watches an unattended
+    // run.
+    if (progress)
+        DelayPumping(1000);
 
     EmptyRecordedSubdirectory();
     for (int row = 0; row < kAfterWalkFiles; ++row) {
         char path[kRemovalPathSize];
         if (BuildAfterWalkPath(row, path, sizeof path))
-            DeleteFileA(path);
+            DeleteAndLog(path, false);
     }
     return 1;
+}
+
+void DeleteDeferredSetupLog()
+{
+    if (s_deferredLog[0])
+        DeleteAndLog(s_deferredLog, true);
+    s_deferredLog[0] = '\0';
 }

@@ -137,19 +137,37 @@ bool BuildDestinationDir(char* out, std::size_t size, const char* dirName)
 }
 
 FileAction DecideFile(const char* fileName, const char* dirName, bool dirKnown, char* path,
-                      std::size_t size)
+                      std::size_t size, const char** why)
 {
+    const char* ignored;
+    const char*& reason = why ? *why : ignored;
+    reason = "";
     if (size > 0)
         path[0] = '\0';
-    if (IsSkippedFile(fileName))
+    if (IsSkippedFile(fileName)) {
+        reason = CompareNoCase(fileName, "QORDELET.EXE") == 0
+                     ? "the uninstaller itself, deleted at the next start of Windows"
+                     : "a file of Windows' own printer drivers";
         return FileAction::Leave;
-    if (!dirKnown || !IsSafeFileName(fileName))
+    }
+    if (!dirKnown) {
+        reason = "its directory is not listed in the setup log";
         return FileAction::Unreachable;
+    }
+    if (!IsSafeFileName(fileName)) {
+        reason = "not a plain file name";
+        return FileAction::Unreachable;
+    }
     char destination[kRemovalPathSize];
-    if (!BuildDestinationDir(destination, sizeof destination, dirName))
+    if (!BuildDestinationDir(destination, sizeof destination, dirName)) {
+        reason = IsSafeDirName(dirName) ? "the path is too long" : "its directory is not the package's";
         return FileAction::Unreachable;
-    return FormatText(path, size, "%s\\%s", destination, fileName) >= 0 ? FileAction::Delete
-                                                                        : FileAction::Unreachable;
+    }
+    if (FormatText(path, size, "%s\\%s", destination, fileName) < 0) {
+        reason = "the path is too long";
+        return FileAction::Unreachable;
+    }
+    return FileAction::Delete;
 }
 
 namespace {
@@ -244,6 +262,26 @@ bool PathWithin(const char* path, const char* dir, bool strictly)
     if (p[n] == '\0')
         return !strictly;
     return p[n] == '\\';
+}
+
+bool SamePath(const char* a, const char* b)
+{
+    return PathWithin(a, b, false) && PathWithin(b, a, false);
+}
+
+void PathForLog(const char* path, char* out, std::size_t size)
+{
+    if (size == 0)
+        return;
+    std::size_t n = 0;
+    for (const char* p = path; *p && n + 1 < size; ++p) {
+        if (IsSeparator(p[0]) && p[1] == '.' && (IsSeparator(p[2]) || p[2] == '\0')) {
+            ++p;  // the separator goes; the "." too, with the next step
+            continue;
+        }
+        out[n++] = *p;
+    }
+    out[n] = '\0';
 }
 
 bool IsPackageInstallDir()

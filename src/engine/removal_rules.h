@@ -42,9 +42,17 @@ enum class FileAction {
     Unreachable,  // no directory it can be shown to lie in: not deleted
 };
 // Decides one file entry; on Delete, `path` (kRemovalPathSize bytes) holds the
-// full path "%s\%s" of destination directory and name.
+// full path "%s\%s" of destination directory and name. Otherwise `*why`,
+// when given, says in words why the file stays.
 FileAction DecideFile(const char* fileName, const char* dirName, bool dirKnown, char* path,
-                      std::size_t size);
+                      std::size_t size, const char** why = nullptr);
+
+// Whether two paths name the same file as Windows resolves them.
+bool SamePath(const char* a, const char* b);
+// `path` as the action log shows it: without the "." components that the
+// install directory's own entry (".") puts into it. A path that does not fit
+// is shown as it is, cut.
+void PathForLog(const char* path, char* out, std::size_t size);
 
 // Paths as Windows resolves them, for deciding where a path lies: ASCII
 // letters in upper case, "/" as "\", empty and "." components dropped, ".."

@@ -58,6 +58,33 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
     }
 }
 
+// The setup log is kept until the end when a file entry names it, in
+// whatever way the path is written; only the same file counts. The log shows
+// paths without the install directory's "." entry.
+TEST(Paths, SamePathAndTheLogsForm)
+{
+    const struct { const char *a, *b; bool same; } same[] = {
+        {"C:\\PKG\\.\\QVSETUP.INF", "C:\\PKG\\QVSETUP.INF", true}, {"c:\\pkg\\qvsetup.inf", "C:\\PKG\\QVSETUP.INF", true},
+        {"D:\\\\QVSETUP.INF.", "D:\\QVSETUP.INF", true}, {"C:\\PKG\\SUB\\..\\QVSETUP.INF", "C:\\PKG\\QVSETUP.INF", true},
+        {"C:\\PKG\\SUB\\QVSETUP.INF", "C:\\PKG\\QVSETUP.INF", false}, {"C:\\PKG\\QVSETUP.IN", "C:\\PKG\\QVSETUP.INF", false},
+        {"C:\\PKG", "C:\\PKG\\QVSETUP.INF", false},
+    };
+    for (const auto& r : same) {
+        EXPECT_EQ(SamePath(r.a, r.b), r.same) << r.a << " " << r.b;
+        EXPECT_EQ(SamePath(r.b, r.a), r.same) << r.b << " " << r.a;
+    }
+    const char* shown[][2] = {{"C:\\PKG\\.\\A.TXT", "C:\\PKG\\A.TXT"}, {"C:\\PKG\\.", "C:\\PKG"},
+                              {"C:\\PKG\\..\\A", "C:\\PKG\\..\\A"}, {".\\A", ".\\A"}, {"C:\\.X\\A", "C:\\.X\\A"}};
+    for (auto& r : shown) {
+        char out[32];
+        PathForLog(r[0], out, sizeof out);
+        EXPECT_STREQ(out, r[1]) << r[0];
+    }
+    char tiny[4];
+    PathForLog("C:\\PKG\\A", tiny, sizeof tiny);
+    EXPECT_STREQ(tiny, "C:\\");
+}
+
 // The completion page's items as a run starts: the two drivers and the
 // monitor listed until deleting their file fails, the group not yet removed.
 const auto kFlagsAtStart = std::make_tuple(g_pclFlag, g_postScriptFlag, g_monitorFlag, g_groupFlag);

@@ -14,6 +14,8 @@
 //   /files:N        a generated package of N files (at most 512) instead of
 //                   the sample one, spread over /dirs:M directories
 //   /dirs:M         directory entries of the generated package (3 to 32)
+//   /extra:N        N more files in the sample package (at most 600), spread
+//                   over its install directory and three of its folders
 //   /winini:KB      pad WIN.INI with the user's own sections to about KB kB
 //   /noprinters     leave the spooler alone
 //   /nogroup        make only the user's own Program Manager group
@@ -169,6 +171,17 @@ void SamplePackage(std::vector<Dir>* dirs, std::vector<File>* files)
     for (const char* n : {"HPPCL5MS.DRV", "UNIDRV.DLL", "UNIDRV.HLP", "FINSTALL.DLL",
                           "FINSTALL.HLP", "PSCRIPT.DRV", "PSCRIPT.HLP"})
         files->push_back({n, 8, "", true});
+}
+
+// More files of the package's own, X0001.DAT and on, after the sample's.
+void ExtraFiles(int count, std::vector<File>* files)
+{
+    const int dirs[] = {1, 4, 5, 6};
+    for (int i = 1; i <= count; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "X%04d.DAT", i);
+        files->push_back({name, dirs[i % 4], "", true});
+    }
 }
 
 // A package of the size the benchmark asks for.
@@ -469,12 +482,12 @@ int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::fprintf(stderr, "usage: sampleinstall PAYLOAD [/dir:PATH] [/style:N] [/files:N] "
-                             "[/dirs:M] [/winini:KB] [/noprinters] [/nogroup] [/longspool] "
+                             "[/dirs:M] [/extra:N] [/winini:KB] [/noprinters] [/nogroup] [/longspool] "
                              "[/longlines] [/winstart]\n");
         return 2;
     }
     std::string payload = argv[1];
-    int fileCount = 0, dirCount = 0, winIniKb = 0;
+    int fileCount = 0, dirCount = 0, winIniKb = 0, extra = 0;
     bool printers = true, packageGroup = true, earlierBatch = false;
     for (int i = 2; i < argc; ++i) {
         if (_strnicmp(argv[i], "/dir:", 5) == 0)
@@ -483,6 +496,7 @@ int main(int argc, char** argv)
         fileCount = IntOption(argv[i], "/files:", fileCount);
         dirCount = IntOption(argv[i], "/dirs:", dirCount);
         winIniKb = IntOption(argv[i], "/winini:", winIniKb);
+        extra = IntOption(argv[i], "/extra:", extra);
         if (lstrcmpiA(argv[i], "/noprinters") == 0)
             printers = false;
         if (lstrcmpiA(argv[i], "/nogroup") == 0)
@@ -510,6 +524,8 @@ int main(int argc, char** argv)
                          dirCount < 3 ? 3 : (dirCount > 32 ? 32 : dirCount), &dirs, &files);
     else
         SamplePackage(&dirs, &files);
+    if (fileCount == 0 && extra > 0)
+        ExtraFiles(extra > 600 ? 600 : extra, &files);
 
     std::string log = SetupLog(dirs, files);
     if (log.size() > 20480) {
