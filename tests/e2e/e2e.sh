@@ -15,6 +15,17 @@ WIN=$C/windows
 PKG=$C/QOR4400
 failures=0
 
+# A display of its own: the Windows tests that run beside a scenario look at
+# the pixels of theirs.
+display_fifo=$(mktemp -u)
+mkfifo "$display_fifo"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_fifo" >/dev/null 2>&1 &
+XVFB_PID=$!
+read -r -t 30 display_number <"$display_fifo" || { echo "FAIL: no display of its own"; exit 1; }
+rm -f "$display_fifo"
+export DISPLAY=":$display_number"
+trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
+
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 # need DESCRIPTION COMMAND...: a step the rest depends on; ends the scenario

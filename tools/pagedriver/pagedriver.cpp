@@ -9,6 +9,14 @@
 //                                             Alt+F4 would
 //   pagedriver.exe window CLASS               exit 0 when a top-level window
 //                                             of that class exists
+//   pagedriver.exe run PROGRAM TAIL [TIMEOUT_MS]
+//                                             start PROGRAM with the command
+//                                             tail TAIL as it stands, wait for
+//                                             it, and print "shown: CLASS|TITLE"
+//                                             for every top-level window that
+//                                             became visible meanwhile (of any
+//                                             program), then "exit: CODE" with
+//                                             the whole 32-bit exit code
 //
 // Stages: backdrop (the main window), welcome (page 651), progress (dialog
 // 500), complete (page 921), prompt (dialog 200), notice (a message box of the
@@ -95,6 +103,75 @@ HWND WaitStage(const char* stage, DWORD timeout, bool present)
     }
 }
 
+// The visible top-level windows, as they are now.
+constexpr int kMaxWindows = 512;
+struct Visible {
+    HWND windows[kMaxWindows];
+    int count;
+};
+
+BOOL CALLBACK CollectVisible(HWND w, LPARAM lParam)
+{
+    auto* v = reinterpret_cast<Visible*>(lParam);
+    if (IsWindowVisible(w) && v->count < kMaxWindows)
+        v->windows[v->count++] = w;
+    return TRUE;
+}
+
+bool Holds(const Visible& v, HWND w)
+{
+    for (int i = 0; i < v.count; ++i)
+        if (v.windows[i] == w)
+            return true;
+    return false;
+}
+
+// Polls every few milliseconds while the program runs: a window that is
+// shown for a moment only is seen all the same.
+int Run(const char* program, const char* tail, DWORD timeout)
+{
+    static Visible before, now, shown;
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&before));
+    char commandLine[2048];
+    std::snprintf(commandLine, sizeof commandLine, "\"%s\" %s", program, tail);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::fprintf(stderr, "pagedriver: cannot start %s\n", program);
+        return 1;
+    }
+    DWORD start = GetTickCount();
+    bool ended = false;
+    while (!ended) {
+        ended = WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0;
+        now.count = 0;
+        EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&now));
+        for (int i = 0; i < now.count; ++i) {
+            HWND w = now.windows[i];
+            if (Holds(before, w) || Holds(shown, w) || shown.count == kMaxWindows)
+                continue;
+            shown.windows[shown.count++] = w;
+            char cls[64] = "", title[128] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            GetWindowTextA(w, title, sizeof title);
+            std::printf("shown: %s|%s\n", cls, title);
+        }
+        if (!ended && GetTickCount() - start >= timeout) {
+            std::printf("timeout\n");
+            TerminateProcess(process.hProcess, 99);
+            break;
+        }
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("exit: %lu\n", static_cast<unsigned long>(code));
+    return ended ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -103,6 +180,11 @@ int main(int argc, char** argv)
         return 2;
     const char* action = argv[1];
     const char* stage = argv[2];
+    if (std::strcmp(action, "run") == 0) {
+        if (argc < 4)
+            return 2;
+        return Run(argv[2], argv[3], argc > 4 ? std::strtoul(argv[4], nullptr, 10) : 120000);
+    }
     if (std::strcmp(action, "window") == 0)
         return FindWindowA(stage, nullptr) ? 0 : 1;
     if (std::strcmp(action, "wait") == 0 || std::strcmp(action, "gone") == 0) {
