@@ -15,6 +15,8 @@ TEST(GroupList, WholeLinesOnly)
         {"BRACKENFIELD printing system", true}, {"\t Brackenfield Printing System \r\n", true},
         {"Accessories\nBrackenfield Printing System\n", true},
         {wide + "\r\nBrackenfield Printing System\r\n", true},
+        // An empty first line: nothing before the list is looked at.
+        {"\r\n" + wide + "\r\nBrackenfield Printing System", true},
         {"Brackenfield Printing System 2\r\nMy Brackenfield Printing System\r\n", false},
         {"Brackenfield Printing\r\n", false}, {"", false},
         {std::string("Accessories\r\n\0Brackenfield Printing System\r\n", 43), false},

@@ -85,6 +85,30 @@ setup() {
   for _ in $(seq 100); do shown PanelClass && break; sleep 0.1; done
 }
 
+# For scenarios of several runs: keep_installed keeps the prefix as setup
+# left it (the session ended first, so that the registry is on the disk);
+# restore starts a run from it again; settle NAME ends the session and
+# snapshots it as NAME.
+keep_installed() {
+  INSTALLED=$WORK/installed
+  wineserver -k 2>/dev/null || true
+  wait "$COMPONENTS_PID" 2>/dev/null || true
+  cp -a "$WINEPREFIX" "$INSTALLED"
+}
+restore() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+  cp -a "$INSTALLED" "$WINEPREFIX"
+  wineserver -p
+  w cmd /c exit || true
+}
+settle() {
+  wineserver -k 2>/dev/null || true
+  wineserver -p
+  w cmd /c exit || true
+  snapshot "$1"
+}
+
 # snapshot NAME: every file of drive_c with its hash, and the registry
 # without Wine's time stamps.
 snapshot() {

@@ -13,23 +13,7 @@
 #   - /RESTART: the restart is started (1641).
 . "$(dirname "$0")/e2e.sh" unattended
 setup
-INSTALLED=$WORK/installed
-wineserver -k 2>/dev/null || true
-wait "$COMPONENTS_PID" 2>/dev/null || true
-cp -a "$WINEPREFIX" "$INSTALLED"
-restore() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$WINEPREFIX"
-  cp -a "$INSTALLED" "$WINEPREFIX"
-  wineserver -p
-  w cmd /c exit || true
-}
-settle() {
-  wineserver -k 2>/dev/null || true
-  wineserver -p
-  w cmd /c exit || true
-  snapshot "$1"
-}
+keep_installed
 start_components() {
   : >"$WORK/components.log"
   wine "$BIN/components_double.exe" /log "$(win_path "$WORK/components.log")" all </dev/null >/dev/null 2>&1 &

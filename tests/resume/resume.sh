@@ -14,26 +14,8 @@
 CUTS=${QOR_RESUME_CUTS:-"text:50000 profile:8 delete:0 delete:200 rmdir:2"}
 setup /extra:400 /winini:100
 
-# Every run starts from the installed state; the session ends first, so
-# that the registry is on the disk.
-INSTALLED=$WORK/installed
-wineserver -k 2>/dev/null || true
-wait "$COMPONENTS_PID" 2>/dev/null || true
-cp -a "$WINEPREFIX" "$INSTALLED"
-restore() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$WINEPREFIX"
-  cp -a "$INSTALLED" "$WINEPREFIX"
-  wineserver -p
-  w cmd /c exit || true
-}
-# Ends the session (its registry to the disk) and snapshots it as NAME.
-settle() {
-  wineserver -k 2>/dev/null || true
-  wineserver -p
-  w cmd /c exit || true
-  snapshot "$1"
-}
+# Every run starts from the installed state.
+keep_installed
 lines() { tr -d '\r' <"$1" | LC_ALL=C sort -u; }
 through_the_pages() {
   rm -f "$WORK/exit.code"

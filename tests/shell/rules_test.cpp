@@ -98,6 +98,8 @@ TEST(CommandTail, SwitchesAndTheLogPath)
         {"/LOG=\"C:\\a\" b", "l", "C:\\a"},
         {"/LOG=", "lb", ""}, {"/LOG", "lb", ""}, {"/LOG=\"C:\\open", "lb", ""},
         {"/LOG=C:\\" + long300, "lb", ""},
+        // Unquoted words that together fill the word buffer to its last byte.
+        {"/LOG=" + std::string(100, 'a') + " " + std::string(162, 'b'), "lb", ""},
     };
     for (const auto& r : rows) {
         CommandOptions o;
