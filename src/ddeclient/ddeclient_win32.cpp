@@ -276,7 +276,8 @@ LRESULT WaitForAck(HWND window, HWND partner)
 
 // The partner's WM_DDE_DATA in answer to a request: the data's header
 // says whether the client frees it and whether an acknowledgement is
-// wanted. The text (CF_TEXT) goes to `read`; -1 when it holds none.
+// wanted. 1 when its text (CF_TEXT) lists `group`, 0 when it does not, -1
+// when it holds no text.
 int TakeRequestedData(HWND window, HWND partner, LPARAM lParam, const char* group)
 {
     UINT_PTR data = 0, item = 0;

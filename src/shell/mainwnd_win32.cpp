@@ -11,7 +11,6 @@ HWND g_mainWindow;
 int g_horzRes;
 int g_vertRes;
 int g_numColors;
-int g_externalMode;
 HWND g_welcomePage;
 HWND g_completionPage;
 CommandOptions g_options;
@@ -225,11 +224,8 @@ int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand)
         UpdateWindow(g_mainWindow);
     }
 
-    if (g_options.external)
-        g_externalMode = 1;
-
     if (!g_config.NoInformation) {
-        if (g_externalMode)
+        if (g_options.external)
             SendMessageA(g_mainWindow, kStartUninstall, 0, 0);
         else
             g_welcomePage = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_WELCOME),

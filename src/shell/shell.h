@@ -25,10 +25,9 @@ extern HWND g_mainWindow;
 extern int g_horzRes;
 extern int g_vertRes;
 extern int g_numColors;  // NUMCOLORS of the display, read once
-extern int g_externalMode;
 extern HWND g_welcomePage;
 extern HWND g_completionPage;
-// What the command tail asked for (/S, /RESTART, /LOG=).
+// What the command tail asked for (External, /S, /RESTART, /LOG=).
 extern CommandOptions g_options;
 
 // Exit codes of an unattended run, as the Windows Installer gives them, for
