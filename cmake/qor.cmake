@@ -8,17 +8,12 @@ endif()
 # Where the native build lives, so the win32 build can register its tests.
 set(QOR_NATIVE_DIR "" CACHE PATH "binary dir of the native build")
 
-set_property(GLOBAL PROPERTY QOR_WIN32_LIBS "")
-
 # qor_core(NAME src...): portable code, no <windows.h>; built in every mode.
 function(qor_core name)
   add_library(${name}_core STATIC ${ARGN})
   target_include_directories(${name}_core PUBLIC ${QOR_ROOT}/src)
   if(QOR_MODE STREQUAL "win32")
     target_compile_options(${name}_core PRIVATE ${QOR_PRODUCT_COMPILE})
-  endif()
-  if(NOT name STREQUAL "nocase")
-    target_link_libraries(${name}_core PUBLIC nocase_core)
   endif()
 endfunction()
 
@@ -33,7 +28,22 @@ function(qor_win32 name)
   if(TARGET ${name}_core)
     target_link_libraries(${name}_win32 PUBLIC ${name}_core)
   endif()
-  set_property(GLOBAL APPEND PROPERTY QOR_WIN32_LIBS ${name}_win32)
+endfunction()
+
+# qor_uses(NAME lower...): the folder NAME calls the folders below it that
+# follow. Its libraries link theirs, so every link line runs from the top
+# floor down and no library needs a second pass.
+function(qor_uses name)
+  foreach(lower ${ARGN})
+    foreach(kind core win32)
+      if(TARGET ${name}_${kind} AND TARGET ${lower}_${kind})
+        target_link_libraries(${name}_${kind} PUBLIC ${lower}_${kind})
+      endif()
+    endforeach()
+    if(TARGET ${name}_win32 AND NOT TARGET ${name}_core AND TARGET ${lower}_core)
+      target_link_libraries(${name}_win32 PUBLIC ${lower}_core)
+    endif()
+  endforeach()
 endfunction()
 
 # qor_native_test(NAME src... [LIBS lib...]): a GoogleTest program over the
@@ -101,9 +111,11 @@ function(qor_tool name)
   target_include_directories(${name} PRIVATE ${QOR_ROOT}/src ${QOR_ROOT}/tools)
 endfunction()
 
-# qor_subsystem(NAME): the usual subsystem folder: every *.cpp whose name does
-# not end in _win32.cpp is portable core, every *_win32.cpp is Win32 code.
+# qor_subsystem(NAME [USES lower...]): the usual subsystem folder: every *.cpp
+# whose name does not end in _win32.cpp is portable core, every *_win32.cpp is
+# Win32 code; USES names the folders below it that it calls (qor_uses).
 function(qor_subsystem name)
+  cmake_parse_arguments(S "" "" "USES" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(FILTER core_sources EXCLUDE REGEX "_win32\\.cpp$")
   file(GLOB win32_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_win32.cpp)
@@ -113,4 +125,5 @@ function(qor_subsystem name)
   if(win32_sources)
     qor_win32(${name} ${win32_sources})
   endif()
+  qor_uses(${name} ${S_USES})
 endfunction()

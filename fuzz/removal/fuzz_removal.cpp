@@ -7,9 +7,9 @@
 #include <string>
 #include <strings.h>
 
+#include "base/base.h"
 #include "engine/removal_batch.h"
 #include "engine/removal_rules.h"
-#include "shell/config.h"
 
 namespace {
 

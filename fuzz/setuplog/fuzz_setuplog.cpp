@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "../support/fuzz_text.h"
+#include "base/base.h"
 #include "setuplog/tables.h"
-#include "shell/config.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "base/base.h"
 #include "ddeclient/ddeclient.h"
 #include "ddeclient/grouplist.h"
-#include "shell/shell.h"
 
 namespace {
 

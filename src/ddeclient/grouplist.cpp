@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "shell/nocase.h"
+#include "base/base.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // gone before their files are deleted.
 #include <windows.h>
 
-#include "engine/components.h"
-#include "shell/shell.h"
+#include "base/base.h"
+#include "engine/engine.h"
 
 namespace {
 

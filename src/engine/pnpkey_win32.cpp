@@ -2,8 +2,8 @@
 // with every subkey below it.
 #include <windows.h>
 
-#include "engine/components.h"
-#include "shell/actionlog.h"
+#include "base/base.h"
+#include "engine/engine.h"
 
 namespace {
 

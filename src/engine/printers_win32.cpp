@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include "engine/components.h"
-#include "shell/actionlog.h"
+#include "base/base.h"
+#include "engine/engine.h"
 
 namespace {
 

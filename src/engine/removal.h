@@ -1,25 +1,12 @@
-// Removing what the setup log records: installed files, the install
-// directory's subdirectories, and the batch that finishes the job at the next
-// start of Windows.
+// Inside the removal: emptying a directory, the two deletions, why one
+// failed, and the line search that finds a batch block of an earlier run.
 #pragma once
 
 #include <windows.h>
 
-// Deletes every installed file with progress in `progress` (dialog 500, or
-// null in an unattended run, which shows nothing and does not pause).
-// Always returns 1. The setup log itself is only noted: it goes last, with
-// DeleteDeferredSetupLog.
-int DeleteInstalledFiles(HWND progress);
-// Deletes the setup log when the walk found it among the files it lists.
-void DeleteDeferredSetupLog();
 // Deletes the plain files directly in `directory` (a path without a trailing
 // backslash); failures are ignored.
 void DeleteFilesInDirectory(const char* directory);
-// Removes the recorded subdirectories; 1 on success, 0 when the install
-// directory cannot be made current.
-int RemoveInstallDirectories(HWND progress);
-// Creates, extends or wraps winstart.bat in the Windows directory.
-void WriteDeferredDeletionBatch();
 
 // DeleteFileA and RemoveDirectoryA for the removal, in a file of their own
 // (a test links its own to cut a run off at a chosen deletion). True when

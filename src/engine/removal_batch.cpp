@@ -5,8 +5,7 @@
 #include <climits>
 #include <cstring>
 
-#include "shell/nocase.h"
-#include "shell/rules.h"
+#include "base/base.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // ever losing the user's own winstart.bat.
 #include <cstring>
 
+#include "base/base.h"
+#include "engine/engine.h"
 #include "engine/removal.h"
 #include "engine/removal_batch.h"
-#include "shell/actionlog.h"
-#include "shell/config.h"
 
 namespace {
 

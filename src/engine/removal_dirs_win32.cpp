@@ -1,11 +1,13 @@
 // Removing the install directory's recorded subdirectories, with the
-// progress dialog naming each one. Only empty directories go.
+// progress dialog naming each one, and then the install directory itself.
+// Only empty directories go.
+#include "base/base.h"
+#include "engine/engine.h"
 #include "engine/removal.h"
 #include "engine/removal_rules.h"
 #include "engine/removal_win32.h"
 #include "resource.h"
 #include "setuplog/setuplog.h"
-#include "shell/shell.h"
 
 int RemoveInstallDirectories(HWND progress)
 {
@@ -49,4 +51,34 @@ int RemoveInstallDirectories(HWND progress)
     if (progress)
         DelayPumping(1000);
     return 1;
+}
+
+void RemoveInstallDirectory()
+{
+    if (!IsPackageInstallDir())
+        return;
+    if (RemoveRemovalDirectory(g_config.InstallDir))
+        LogAction("Directory removed: %s", g_config.InstallDir);
+    else
+        LogAction("Directory kept (%s): %s", RemovalFailureReason(), g_config.InstallDir);
+}
+
+bool PackageAlreadyRemoved()
+{
+    char pattern[kMaxPath];
+    if (!JoinPath(pattern, sizeof pattern, g_config.InstallDir, "*.*"))
+        return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return GetFileAttributesA(g_config.InstallDir) == INVALID_FILE_ATTRIBUTES;
+    bool onlyTheUninstaller = true;
+    do {
+        const char* name = found.cFileName;
+        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0 &&
+            lstrcmpiA(name, "QORDELET.EXE") != 0)
+            onlyTheUninstaller = false;
+    } while (onlyTheUninstaller && FindNextFileA(search, &found));
+    FindClose(search);
+    return onlyTheUninstaller;
 }

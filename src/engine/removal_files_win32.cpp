@@ -4,12 +4,13 @@
 // started again.
 #include <cstring>
 
+#include "base/base.h"
+#include "engine/engine.h"
 #include "engine/removal.h"
 #include "engine/removal_rules.h"
 #include "engine/removal_win32.h"
 #include "resource.h"
 #include "setuplog/setuplog.h"
-#include "shell/shell.h"
 
 namespace {
 

@@ -5,9 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "shell/config.h"
-#include "shell/nocase.h"
-#include "shell/rules.h"
+#include "base/base.h"
 
 namespace {
 

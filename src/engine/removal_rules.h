@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "shell/config.h"
+#include "base/base.h"
 
 // Working buffers of the removal: a destination directory or a file's full
 // path, and the search pattern or found path while a directory is emptied.

@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-constexpr int kOperationLine = 103;  // "Deleting files..." and the like
-constexpr int kItemLine = 104;       // the file or directory at hand
-constexpr int kGaugeControl = 100;   // the "Percent" control
+#include "gauge/gauge.h"
+#include "resource.h"
 
-constexpr UINT kGaugeSetRange = WM_USER;         // wParam: steps of the phase
-constexpr UINT kGaugeSetPosition = WM_USER + 2;  // wParam: steps done
+constexpr int kOperationLine = IDC_OPERATION_LINE;  // "Deleting files..." and the like
+constexpr int kItemLine = IDC_ITEM_LINE;            // the file or directory at hand
+constexpr int kGaugeControl = IDC_GAUGE;            // the "Percent" control
 
 // The progress dialog's item line and gauge, looked up once per phase: on NT
 // and Wine every lookup of a control asks the window server, and the phases

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
+#include "base/base.h"
 #include "engine/removal_rules.h"
-#include "shell/rules.h"
 
 int RestartDeletionPaths(char paths[2][kMaxPath])
 {

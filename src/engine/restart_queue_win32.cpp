@@ -2,9 +2,9 @@
 // PrepareRestartRemoval, which a test may put its own in place of.
 #include <windows.h>
 
+#include "base/base.h"
+#include "engine/engine.h"
 #include "engine/restart.h"
-#include "shell/actionlog.h"
-#include "shell/config.h"
 
 void QueueRestartDeletions()
 {

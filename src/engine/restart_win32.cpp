@@ -2,8 +2,7 @@
 // system's pending list.
 #include <windows.h>
 
-#include "engine/removal.h"
-#include "engine/restart.h"
+#include "engine/engine.h"
 
 void PrepareRestartRemoval()
 {

@@ -7,8 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/nocase.h"
-#include "shell/rules.h"
+#include "base/base.h"
 
 namespace {
 

@@ -8,11 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/base.h"
 #include "inirestore/filters.h"
 #include "inirestore/inirestore.h"
-#include "shell/actionlog.h"
-#include "shell/config.h"
-#include "shell/rules.h"
 
 namespace {
 

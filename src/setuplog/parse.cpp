@@ -2,9 +2,8 @@
 // the tables. Portable; the file reading lives in load_win32.cpp.
 #include <cstring>
 
+#include "base/base.h"
 #include "setuplog/tables.h"
-#include "shell/config.h"
-#include "shell/nocase.h"
 
 LogHeader g_logHeader;
 DiskEntry g_diskTable[kMaxDisks];

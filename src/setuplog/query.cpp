@@ -2,8 +2,8 @@
 // SetupLogQuery). Portable; the load, operation 0, lives in load_win32.cpp.
 #include <cstring>
 
+#include "base/base.h"
 #include "setuplog/tables.h"
-#include "shell/nocase.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Centring and the grey colour scheme shared by the pages and the prompt.
 #include "wizard/dialog_win32.h"
 
-#include "shell/shell.h"
+#include "base/base.h"
 
 void CentreOnScreen(HWND dialog)
 {

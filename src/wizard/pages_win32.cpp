@@ -1,8 +1,8 @@
 // The welcome page (dialog 651) and the completion page (dialog 921): modeless,
 // owned by the main window, each with the page picture at its left. A page
 // destroys itself before it tells the main window to go on.
+#include "base/base.h"
 #include "resource.h"
-#include "shell/shell.h"
 #include "wizard/dialog_win32.h"
 #include "wizard/rules.h"
 #include "wizard/wizard.h"

@@ -1,8 +1,8 @@
 // The page picture: "LCNBMP" loaded from the resources with its own palette,
 // converted for the screen and painted into the owner-drawn control. Nothing
 // is cached; every paint loads and frees the picture again.
+#include "base/base.h"
 #include "resource.h"
-#include "shell/shell.h"
 #include "wizard/rules.h"
 #include "wizard/wizard.h"
 

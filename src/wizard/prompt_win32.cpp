@@ -1,27 +1,9 @@
-// The restart prompt (dialog 200) and the loop the main window runs on
-// `finish`: Restart writes the deferred-deletion batch once and asks Windows
-// to restart, Exit tells the user to remove the rest by hand.
-#include "engine/removal.h"
-#include "engine/restart.h"
+// The restart prompt (dialog 200): Restart or Exit, and nothing else. What
+// either choice leads to is the caller's.
+#include "base/base.h"
 #include "resource.h"
-#include "shell/shell.h"
 #include "wizard/dialog_win32.h"
 #include "wizard/wizard.h"
-
-bool EnableShutdownPrivilege()
-{
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-        return false;
-    TOKEN_PRIVILEGES privileges = {};
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    bool enabled = LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid) &&
-                   AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
-                   GetLastError() == ERROR_SUCCESS;  // not ERROR_NOT_ALL_ASSIGNED
-    CloseHandle(token);
-    return enabled;
-}
 
 INT_PTR CALLBACK EndDlgProc(HWND prompt, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -48,64 +30,7 @@ INT_PTR CALLBACK EndDlgProc(HWND prompt, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-void RunRestartPromptLoop(HWND owner)
+INT_PTR ShowRestartPrompt(HWND owner)
 {
-    bool batchWritten = false;
-    for (;;) {
-        INT_PTR choice = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_RESTART), owner,
-                                         EndDlgProc, 0);
-        if (choice != IDC_RESTART) {
-            // Exit, or a prompt that could not be shown at all: asking again
-            // would fail again forever, so the user is told what is left.
-            LogAction("Restart prompt: %s", choice == IDC_EXIT ? "Exit" : "could not be shown");
-            SetRunResult(kExitRestartPending, "removed; what is left is to be removed by hand");
-            ShowMessage(g_instance, owner, IDS_REMOVE_BY_HAND, g_config.WarningCaption,
-                        kMessageStyle);
-            DestroyWindow(owner);
-            return;
-        }
-        LogAction("Restart prompt: Restart");
-        if (!batchWritten) {
-            PrepareRestartRemoval();
-            batchWritten = true;
-        }
-        // Refused (a program that vetoes): ask again. Accepted: the session's
-        // end closes the program; it waits in its loop, its log complete.
-        EnableShutdownPrivilege();
-        if (RequestReboot()) {
-            SetRunResult(kExitRestartStarted, "removed; Windows is restarting to finish the removal");
-            EndActionLog();
-            return;
-        }
-        LogAction("Windows refused the restart");
-    }
-}
-
-void FinishUnattendedRun(HWND owner)
-{
-    // As Restart leaves it: the system's own list on NT, the batch on the 95
-    // family, where the system has none and runs winstart.bat.
-    if (g_config.SystemDirKind == kSystemDirElsewhere)
-        QueueRestartDeletions();
-    else
-        WriteDeferredDeletionBatch();
-    // The install directory goes at the next start at the earliest while it
-    // still holds QORDELET.EXE (or anything else).
-    bool waiting = g_config.InstallDir[0] != '\0' &&
-                   GetFileAttributesA(g_config.InstallDir) != INVALID_FILE_ATTRIBUTES;
-    if (g_options.restart) {
-        EnableShutdownPrivilege();
-        if (RequestReboot()) {
-            SetRunResult(kExitRestartStarted, "removed, and the restart that finishes it was started");
-            EndActionLog();
-            DestroyWindow(owner);
-            return;
-        }
-        LogAction("Windows refused the restart");
-    }
-    if (waiting)
-        SetRunResult(kExitRestartPending, "removed; some files wait for the next start of Windows");
-    else
-        SetRunResult(kExitRemoved, "removed; nothing waits for a restart");
-    DestroyWindow(owner);
+    return DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_RESTART), owner, EndDlgProc, 0);
 }

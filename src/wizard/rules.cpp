@@ -1,7 +1,7 @@
 // The wizard's pure rules, shared with the native tests and the fuzzer.
 #include "wizard/rules.h"
 
-#include "shell/rules.h"
+#include "base/base.h"
 
 bool BuildRemovedList(char* out, std::size_t size, int pclFlag, int postScriptFlag,
                       int monitorFlag)

@@ -1,9 +1,9 @@
 // The progress dialog (dialog 500): an operation line, an item line and the
 // gauge of GAUGE32.DLL. It has no buttons and keeps no state of its own; the
 // removal phases write into its controls.
+#include "base/base.h"
 #include "gauge/gauge.h"
 #include "resource.h"
-#include "shell/shell.h"
 #include "wizard/dialog_win32.h"
 #include "wizard/wizard.h"
 

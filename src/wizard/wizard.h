@@ -1,5 +1,6 @@
-// The wizard dialogs: welcome and completion pages, the progress dialog and
-// the restart prompt.
+// The wizard dialogs: the welcome and completion pages, the progress dialog and
+// the restart prompt. They report what the user chose; what follows from it
+// (the removal, the batch, the restart) is the application's.
 #pragma once
 
 #include <windows.h>
@@ -11,24 +12,9 @@ INT_PTR CALLBACK CompleteDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 INT_PTR CALLBACK StatusDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Dialog 200; ends with the button chosen, 106 (Exit) or 107 (Restart).
 INT_PTR CALLBACK EndDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The `finish` handler: restart prompt until Exit or an accepted reboot.
-void RunRestartPromptLoop(HWND owner);
-// The end of an unattended run, in place of the completion page and the
-// prompt: what Restart would leave for the next start of Windows is queued
-// as Restart queues it, Windows is restarted only when /RESTART asks for it,
-// the result is set and the main window destroyed.
-void FinishUnattendedRun(HWND owner);
-
-// Enables SeShutdownPrivilege in the process's token: NT refuses a restart
-// without it, and it is disabled for every user until asked for. Where there
-// are no privileges (the Windows 95 family) this does nothing. True when the
-// privilege is enabled now.
-bool EnableShutdownPrivilege();
-// ExitWindowsEx(EWX_REBOOT), in a file of its own: a test that must see the
-// restart requested without restarting the session links its own in its
-// place (as it may for PrepareRestartRemoval).
-bool RequestReboot();
+// Shows the restart prompt, modal to `owner`, and returns the user's choice:
+// IDC_RESTART or IDC_EXIT, or 0 or -1 when the prompt could not be shown.
+INT_PTR ShowRestartPrompt(HWND owner);
 
 // Paints "LCNBMP" at the top left of the owner-drawn picture control.
 void DrawPageBitmap(const DRAWITEMSTRUCT* item);

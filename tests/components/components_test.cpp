@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/components.h"
+#include "engine/engine.h"
 #include "support/winsupport.h"
 
 using namespace winsupport;

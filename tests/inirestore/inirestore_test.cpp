@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/base.h"
 #include "inirestore/inirestore.h"
-#include "shell/config.h"
 #include "support/winsupport.h"
 
 using namespace winsupport;

@@ -8,10 +8,11 @@
 #include <tuple>
 #include <vector>
 
+#include "base/base.h"
+#include "engine/engine.h"
 #include "engine/removal.h"
 #include "engine/removal_win32.h"
 #include "setuplog/setuplog.h"
-#include "shell/shell.h"
 #include "support/winsupport.h"
 
 using namespace winsupport;

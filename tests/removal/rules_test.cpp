@@ -1,7 +1,7 @@
 // The engine's rules: where an installed file lives, which entries are left
 // alone or cannot be reached, which directories may be emptied or removed,
 // the flag and skip tables, the batch's lines, the line search that finds an
-// earlier block, what NT deletes at the restart, and the sequence's rules.
+// earlier block and what NT deletes at the restart.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,11 +10,10 @@
 #include <tuple>
 #include <vector>
 
+#include "base/base.h"
 #include "engine/removal_batch.h"
 #include "engine/removal_rules.h"
 #include "engine/restart.h"
-#include "engine/sequence.h"
-#include "shell/config.h"
 
 namespace {
 
@@ -300,22 +299,6 @@ TEST(RestartDeletion, NtQueuesTheUninstallerThenThePackagesFolder)
         for (int i = 1; i < count; ++i)
             got += std::string("|") + paths[i];
         EXPECT_EQ(got, r.expected) << r.install;
-    }
-}
-
-TEST(Sequence, SystemDirectoryKindAndDriveRoot)
-{
-    const struct { const char *windows, *system; int kind; } kinds[] = {
-        {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", 401}, {"C:\\WINDOWS", "c:\\windows\\system\\", 401},
-        {"C:\\", "C:\\SYSTEM", 401}, {"C:\\WINNT", "C:\\WINNT\\SYSTEM32", 403},
-        {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEMX", 403}, {"C:\\WINDOWS", "D:\\WINDOWS\\SYSTEM", 403}};
-    for (const auto& r : kinds)
-        EXPECT_EQ(SystemDirectoryKind(r.windows, r.system), r.kind) << r.windows << " " << r.system;
-    const char* roots[][2] = {{"d:\\qor4400", "D:\\"}, {"\\\\server\\share", "-"}, {"QOR4400", "-"},
-                              {"", "-"}, {"1:\\X", "-"}, {"z:\\", "Z:\\"}, {"a:\\", "A:\\"}, {"A:\\Q", "A:\\"}};
-    for (const auto& r : roots) {
-        char root[4];
-        EXPECT_STREQ(InstallDriveRoot(r[0], root, sizeof root) ? root : "-", r[1]) << r[0];
     }
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "base/base.h"
 #include "setuplog/tables.h"
-#include "shell/config.h"
 
 namespace {
 

@@ -51,6 +51,20 @@ inline HWND WaitForWindow(const char* className, const char* title, DWORD timeou
     return w;
 }
 
+// A key as the keyboard sends it to the focus of `dialog`: 'E' Enter, 'S'
+// Escape, 'F' Alt+F4 (which default processing turns into the system menu's
+// Close); any other key is a click on the button `button`.
+inline void PostDialogKey(HWND dialog, char key, int button = 0)
+{
+    HWND focus = GetFocus(), to = focus && IsChild(dialog, focus) ? focus : dialog;
+    switch (key) {
+    case 'E': PostMessageA(to, WM_KEYDOWN, VK_RETURN, 1); break;
+    case 'S': PostMessageA(to, WM_KEYDOWN, VK_ESCAPE, 1); break;
+    case 'F': PostMessageA(to, WM_SYSKEYDOWN, VK_F4, 0x20000001); break;  // Alt down
+    default: PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    }
+}
+
 inline std::string WindowText(HWND w)
 {
     char text[1024];

@@ -1,6 +1,6 @@
 // The wizard's dialogs under wine, made here from the real templates with a
-// stand-in main window as owner, and the restart loop. Keys through
-// QORDELET.EXE's own loop are shell_test's; the whole run is in tests/e2e.
+// stand-in main window as owner. Keys through QORDELET.EXE's own loop and the
+// restart prompt's loop are app_test's; the whole run is in tests/e2e.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -8,10 +8,9 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/restart.h"
+#include "base/base.h"
 #include "gauge/gauge.h"
 #include "resource.h"
-#include "shell/shell.h"
 #include "support/winsupport.h"
 #include "wizard/shots.h"
 #include "wizard/wizard.h"
@@ -26,52 +25,26 @@ constexpr char kPageCaption[] = "QOR Brackenfield 4400 Series Software Uninstall
 constexpr char kWarning[] = "QOR Brackenfield Un-Install Warning";
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-// What the dialogs and the restart loop did: the message boxes; the owner's
-// messages, each with whether the page was still about; for each reboot
-// request whether SeShutdownPrivilege was enabled, and the answers the system
-// gives in turn (true after the list); the batches written; whether a box
-// came while the page could still be used.
+// What the dialogs did: the message boxes; the owner's messages, each with
+// whether the page was still about; whether a box came while the page could
+// still be used.
 using Box = std::tuple<string, string, UINT, HWND>;  // text, caption, style, owner
 using Heard = std::vector<std::pair<UINT, bool>>;
 struct Record {
-    std::vector<Box> boxes; Heard heard; std::vector<bool> reboots, answers; int batches;
-    bool overUsablePage;
+    std::vector<Box> boxes; Heard heard; bool overUsablePage;
 } g_rec;
 HWND g_page;
 
-// Disables SeShutdownPrivilege in the process's token, as it is for every
-// user at logon; true when it was enabled.
-bool DisableShutdownPrivilege()
-{
-    HANDLE token = nullptr;
-    DWORD size;
-    TOKEN_PRIVILEGES off = {1, {{{0, 0}, 0}}}, before = {};
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_ADJUST_PRIVILEGES, &token);
-    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &off.Privileges[0].Luid);
-    AdjustTokenPrivileges(token, FALSE, &off, sizeof before, &before, &size);
-    CloseHandle(token);
-    return before.PrivilegeCount == 1 && (before.Privileges[0].Attributes & SE_PRIVILEGE_ENABLED);
-}
-
 }  // namespace
 
-// This test's own message box, restart request and batch writer, linked in
-// place of the program's: nobody presses OK, and the session goes on.
+// This test's own message box, linked in place of the program's: nobody
+// presses OK.
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style)
 {
     g_rec.boxes.emplace_back(text, caption, style, owner);
     g_rec.overUsablePage |= IsWindow(g_page) && IsWindowEnabled(g_page);
     return IDOK;
 }
-
-bool RequestReboot()
-{
-    std::size_t n = g_rec.reboots.size();
-    g_rec.reboots.push_back(DisableShutdownPrivilege());  // NT restarts only with it enabled
-    return n < g_rec.answers.size() ? g_rec.answers[n] : true;
-}
-
-void PrepareRestartRemoval() { ++g_rec.batches; }
 
 namespace {
 
@@ -91,21 +64,11 @@ void Pump(HWND page, DWORD milliseconds)
                 TranslateMessage(&m), DispatchMessageA(&m);
 }
 
-// A key as the keyboard sends it to the focus: Enter, eScape, alt+F4 (which
-// default processing turns into the system menu's Close); and clicks on the prompt's Restart and eXit buttons
-// and on the welcome page's Cancel (K).
+// Enter, eScape, alt+F4 as the keyboard sends them, and a click on the
+// welcome page's Cancel (K).
 void PostKey(HWND dialog, char key)
 {
-    HWND focus = GetFocus(), to = focus && IsChild(dialog, focus) ? focus : dialog;
-    switch (key) {
-    case 'E': PostMessageA(to, WM_KEYDOWN, VK_RETURN, 1); break;
-    case 'S': PostMessageA(to, WM_KEYDOWN, VK_ESCAPE, 1); break;
-    case 'F': PostMessageA(to, WM_SYSKEYDOWN, VK_F4, 0x20000001); break;  // Alt down
-    default: {
-        int button = key == 'R' ? IDC_RESTART : key == 'X' ? IDC_EXIT : IDC_PAGE_CANCEL;
-        PostMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
-    }
-    }
+    PostDialogKey(dialog, key, IDC_PAGE_CANCEL);
 }
 
 class Wizard : public ::testing::Test {
@@ -345,67 +308,6 @@ TEST_F(Wizard, PageKeysAndRemovedLists)
                              IsWindow(owner) != FALSE, g_rec.heard),
                   make_tuple(boxes, false, !row.handedOver && !cancelled, !cancelled, heard)) << i;
         DestroyWindow(page);
-    }
-}
-
-// The prompt is modal: a thread timer, dispatched by the prompt's own loop,
-// plays the keys against whichever prompt is up, then leaves by Exit. A CBT
-// hook fails the creation of a window owned by `owner`, up to 3 times.
-struct { const char* keys; std::size_t next; bool overran; HWND owner; int blocked; } g_script;
-
-void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (HWND prompt = FindWindowA("#32770", kMainTitle)) {
-        g_script.overran = !g_script.keys[g_script.next];
-        PostKey(prompt, g_script.overran ? 'X' : g_script.keys[g_script.next++]);
-    }
-}
-
-LRESULT CALLBACK BlockPrompt(int code, WPARAM wParam, LPARAM lParam)
-{
-    auto* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
-    bool block = code == HCBT_CREATEWND && g_script.blocked < 3 &&
-                 create->lpcs->hwndParent == g_script.owner;
-    return block ? (++g_script.blocked, 1) : CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// Restart writes the batch once however often the reboot is refused, and
-// every request finds the privilege enabled; Exit, and a prompt that cannot
-// be shown, end with message 1054 and the main window gone; keys other than
-// Enter do nothing on the prompt.
-TEST_F(Wizard, RestartLoop)
-{
-    const struct {
-        const char *name, *keys; std::vector<bool> answers;
-        int batches, reboots; bool exited, blocked;
-    } rows[] = {
-        {"Escape and Alt+F4 ignored; Enter is Restart", "SFE", {true}, 1, 1, false, false},
-        {"refused twice, then Exit", "ERX", {false, false}, 1, 2, true, false},
-        {"prompt cannot be shown", "", {}, 0, 0, true, true},  // asked again, the 4th would overrun
-    };
-    for (const auto& row : rows) {
-        g_rec = Record();
-        g_rec.answers = row.answers;
-        DisableShutdownPrivilege();
-        ASSERT_FALSE(DisableShutdownPrivilege());
-        if (!IsWindow(owner))
-            MakeOwner();
-        g_script = {row.keys, 0, false, owner, 0};
-        DWORD thread = GetCurrentThreadId();
-        HHOOK hook = row.blocked ? SetWindowsHookExA(WH_CBT, BlockPrompt, 0, thread) : nullptr;
-        UINT_PTR timer = SetTimer(nullptr, 0, 150, ScriptTick);
-        RunRestartPromptLoop(owner);
-        KillTimer(nullptr, timer);
-        UnhookWindowsHookEx(hook);  // null: nothing to undo
-        std::vector<Box> boxes;
-        if (row.exited)
-            boxes.emplace_back("You should manually remove the remained files from the installed "
-                               "directory.", kWarning, 0x1040, owner);
-        // Prompts blocked, keys left over or missing, batches, requests, main window gone, boxes.
-        EXPECT_EQ(make_tuple(g_script.blocked, g_script.overran, g_script.next, g_rec.batches,
-                             g_rec.reboots, !IsWindow(owner), g_rec.boxes),
-                  make_tuple(row.blocked ? 1 : 0, false, string(row.keys).size(), row.batches,
-                             std::vector<bool>(row.reboots, true), row.exited, boxes)) << row.name;
     }
 }
 

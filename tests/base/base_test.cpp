@@ -1,15 +1,14 @@
-// The shell under wine: the configuration read, the message helper, and
-// QORDELET.EXE itself started as a user would start it. The pumps are shown
-// at work by the removal's pauses in sequence_win32_test (a timer that fires
-// during them) and by tests/e2e/close_during_removal.sh (a quit they take).
+// The ground floor under wine: the configuration read and the message
+// helper. The pumps are shown at work by the removal's pauses in
+// sequence_win32_test (a timer that fires during them) and by
+// tests/e2e/close_during_removal.sh (a quit they take).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
-#include <utility>
 
+#include "base/base.h"
 #include "resource.h"
-#include "shell/shell.h"
 #include "support/winsupport.h"
 
 using namespace winsupport;
@@ -28,7 +27,6 @@ namespace {
 const std::string kSettings = WindowsDir() + "\\vorn.ini";
 const char kWarning[] = "QOR Brackenfield Un-Install Warning";
 const char kNothing[] = "Cannot find any information to un-install.";
-const std::string kProgram = "\"" + BinDir() + "QORDELET.EXE\"";  // QORDELET.EXE as a process
 
 // Each vorn.ini (none when empty) read for a fresh window. An install
 // directory too long for any path could only be read cut, and would then name
@@ -74,57 +72,6 @@ TEST(Configuration, EachSettingsFileAndTheMessageHelper)
     EXPECT_EQ(g_boxes.substr(0, 11), "c: The pppp");
     EXPECT_EQ(g_boxes.substr(g_boxes.size() - 8), " (4160)\n");
     EXPECT_LE(g_boxes.size(), 3 + 511 + 8u);
-}
-
-// External or not: the main window is gone before the command tail is read.
-TEST(Program, NothingToUninstallSaysSoOnceAndExitsWithZero)
-{
-    DeleteFileA(kSettings.c_str());
-    Process p(kProgram + " External");
-    HWND box = WaitForWindow("#32770", kWarning);
-    ASSERT_TRUE(box);
-    PumpFor(500);
-    EXPECT_FALSE(FindWindowExA(nullptr, box, "#32770", kWarning)) << "a second box";
-    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), kNothing);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(p.WaitExit(), 0);
-}
-
-// The welcome page is reached through the program's own message loop: Enter
-// is Next only when the loop offers keys to the page. The run then finds no
-// setup log in C:\QORTEST (the failure's text is sequence_win32_test's).
-TEST(Program, BackdropCoversTheScreenASecondStartLeavesAndEnterStartsTheRun)
-{
-    ASSERT_TRUE(WriteFileText(kSettings, "[APPLICATIONS]\r\nVornDir=C:\\QORTEST\r\n"));
-    Process first(kProgram);
-    HWND main = WaitForWindow(kMainClass, kMainTitle);
-    HWND page = WaitForWindow("#32770", "QOR Brackenfield 4400 Series Software Uninstaller");
-    DeleteFileA(kSettings.c_str());
-    ASSERT_TRUE(main && page);
-    PumpFor(700);
-
-    RECT r;
-    GetWindowRect(main, &r);
-    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_EQ(std::make_tuple(r.left, r.top, r.right, r.bottom), std::make_tuple(0L, 0L, cx, cy));
-    // Bands of four rows from blue 255 down to 1, black below; no page covers
-    // the left edge.
-    const std::pair<int, COLORREF> pixels[] = {{0, RGB(0, 0, 255)}, {3, RGB(0, 0, 255)},
-        {4, RGB(0, 0, 253)}, {511, RGB(0, 0, 1)}, {512, 0}, {cy - 1, 0}};
-    for (const auto& [y, colour] : pixels)
-        EXPECT_EQ(ScreenPixel(2, y), colour) << "row " << y;
-
-    Process second(kProgram);
-    EXPECT_EQ(second.WaitExit(5000), 0);
-    EXPECT_TRUE(first.Running());
-    EXPECT_EQ(FindWindowA(kMainClass, kMainTitle), main);
-
-    // Another process's keys go to the page itself, not to its focus.
-    PostMessageA(page, WM_KEYDOWN, VK_RETURN, 1);
-    HWND box = WaitForWindow("#32770", "QOR Brackenfield Un-Install Error");
-    ASSERT_TRUE(box) << "Enter did not start the run";
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(first.WaitExit(), 0);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The shell's rules: main-window placement, the colour rule, the command
-// line, the path join and the formatting. The backdrop's bands are checked
-// on the screen.
+// The ground floor's rules: the colour rule, the command line, the path join
+// and the formatting.
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -8,30 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "shell/rules.h"
-
-TEST(Placement, EachRowOfTheTable)
-{
-    const struct {
-        const char* name;
-        int numColors, horz, vert, left, top, right, bottom, x, y, width, height;
-    } rows[] = {
-        {"colour 1024x768", -1, 1024, 768, 0, 0, 1024, 768, 0, 0, 1024, 768},
-        {"colour at the limit", 256, 440, 400, 0, 0, 440, 400, 0, 0, 440, 400},
-        {"colour too narrow", 16, 439, 768, 0, 0, 439, 768, -30, 0, 500, 768},
-        {"colour 320x200", -1, 320, 200, 0, 0, 320, 200, -90, 0, 500, 200},
-        // Odd widths round toward zero on both sides of zero.
-        {"colour 321 wide", -1, 321, 200, 0, 0, 321, 200, -89, 0, 500, 200},
-        {"monochrome 1024x768", 2, 1024, 768, 0, 0, 1024, 768, 110, 0, 824, 768},
-        {"monochrome offset desktop", 1, 1024, 768, 10, 5, 1034, 773, 120, 5, 824, 768},
-    };
-    for (const auto& r : rows) {
-        PlaceRect p = ChoosePlacement(IsColourDisplay(r.numColors), r.horz, r.vert, r.left, r.top,
-                                      r.right, r.bottom);
-        EXPECT_EQ(std::make_tuple(p.x, p.y, p.width, p.height),
-                  std::make_tuple(r.x, r.y, r.width, r.height)) << r.name;
-    }
-}
+#include "base/base.h"
 
 // Only 0 to 2 colours is monochrome; only the whole word External counts.
 TEST(ColourRuleAndCommandLine, EachValue)

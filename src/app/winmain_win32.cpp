@@ -1,5 +1,5 @@
 // Process entry of QORDELET.EXE.
-#include "shell/shell.h"
+#include "app/app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showCommand)
 {

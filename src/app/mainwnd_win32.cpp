@@ -1,44 +1,27 @@
 // Start-up, the full-screen main window with its gradient backdrop, and the
 // message loop.
+#include "app/app.h"
+#include "app/rules.h"
+#include "base/base.h"
 #include "ddeclient/ddeclient.h"
-#include "engine/engine.h"
 #include "resource.h"
-#include "shell/shell.h"
 #include "wizard/wizard.h"
-
-HINSTANCE g_instance;
-HWND g_mainWindow;
-int g_horzRes;
-int g_vertRes;
-int g_numColors;
-HWND g_welcomePage;
-HWND g_completionPage;
-CommandOptions g_options;
 
 namespace {
 
-// A run that ends without saying otherwise did not get to the end.
-int s_resultCode = kExitFailed;
-const char* s_resultText = "ended before the removal was complete";
 bool s_resultLogged = false;
 
 }  // namespace
 
-void SetRunResult(int exitCode, const char* text)
-{
-    s_resultCode = exitCode;
-    s_resultText = text;
-}
-
 int RunExitCode()
 {
-    return g_options.unattended ? s_resultCode : 0;
+    return g_options.unattended ? RunResultCode() : 0;
 }
 
 void EndActionLog()
 {
     if (!s_resultLogged && ActionLogOpen())
-        LogAction("Result: %s (exit code %d)", s_resultText, RunExitCode());
+        LogAction("Result: %s (exit code %d)", RunResultText(), RunExitCode());
     s_resultLogged = true;
     CloseActionLog();
 }

@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "app/app.h"
+#include "base/base.h"
 #include "ddeclient/ddeclient.h"
-#include "engine/components.h"
 #include "engine/engine.h"
-#include "shell/shell.h"
 #include "support/winsupport.h"
 
 using namespace winsupport;

@@ -1,23 +1,13 @@
-// The shell's pure rules (no Windows calls), shared with the native tests.
-#include "shell/rules.h"
+// The ground floor's pure rules (no Windows calls): the colour rule, the
+// command tail, the path join and the bounded formatting, shared with the
+// native tests.
+#include "base/base.h"
 
 #include <cstring>
-
-#include "shell/nocase.h"
 
 bool IsColourDisplay(int numColors)
 {
     return numColors > 2 || numColors < 0;
-}
-
-PlaceRect ChoosePlacement(bool colour, int horzRes, int vertRes,
-                          int left, int top, int right, int bottom)
-{
-    if (!colour)
-        return {left + 110, top, right - left - 200, bottom - top};
-    if (horzRes >= 440 && vertRes >= 400)
-        return {0, 0, right, bottom};
-    return {(right - left - 500) / 2, top, 500, bottom - top};
 }
 
 bool IsExternalTail(const char* tail)
@@ -129,11 +119,6 @@ void ParseCommandTail(const char* tail, CommandOptions* options)
     // An unattended run starts at once, as External does.
     if (options->unattended)
         options->external = true;
-}
-
-int BandBlue(int band)
-{
-    return 255 - 2 * band;
 }
 
 bool JoinPath(char* out, std::size_t size, const char* dir, const char* name)

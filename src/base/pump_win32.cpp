@@ -1,6 +1,6 @@
 // The message pumps that long-running work calls so that the backdrop and the
 // progress dialog keep repainting while files are deleted.
-#include "shell/shell.h"
+#include "base/base.h"
 
 static bool s_quitPending = false;
 static int s_quitCode = 0;

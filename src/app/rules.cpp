@@ -1,11 +1,25 @@
-// Pure rules of the uninstall sequence.
-#include "engine/sequence.h"
+// The application's pure rules (no Windows calls), shared with the native
+// tests.
+#include "app/rules.h"
 
 #include <cstring>
 
-#include "shell/config.h"
-#include "shell/nocase.h"
-#include "shell/rules.h"
+#include "base/base.h"
+
+PlaceRect ChoosePlacement(bool colour, int horzRes, int vertRes,
+                          int left, int top, int right, int bottom)
+{
+    if (!colour)
+        return {left + 110, top, right - left - 200, bottom - top};
+    if (horzRes >= 440 && vertRes >= 400)
+        return {0, 0, right, bottom};
+    return {(right - left - 500) / 2, top, 500, bottom - top};
+}
+
+int BandBlue(int band)
+{
+    return 255 - 2 * band;
+}
 
 static bool WithOneTrailingBackslash(char* out, std::size_t size, const char* dir,
                                      const char* suffix)

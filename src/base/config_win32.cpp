@@ -1,10 +1,19 @@
-// Start-up configuration from vorn.ini, and the message-box helper.
+// Start-up configuration from vorn.ini, the program-wide handles, and the
+// message-box helper.
 #include <shlwapi.h>
 
 #include <cstdarg>
 
+#include "base/base.h"
 #include "resource.h"
-#include "shell/shell.h"
+
+HINSTANCE g_instance;
+HWND g_mainWindow;
+int g_horzRes;
+int g_vertRes;
+int g_numColors;
+HWND g_welcomePage;
+HWND g_completionPage;
 
 static void BuildCaption(char* out, int size, UINT suffixId)
 {

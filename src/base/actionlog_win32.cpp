@@ -5,8 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "shell/actionlog.h"
-#include "shell/rules.h"
+#include "base/base.h"
 
 namespace {
 

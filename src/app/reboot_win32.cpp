@@ -1,5 +1,5 @@
 // The restart request itself, behind the restart prompt.
-#include "wizard/wizard.h"
+#include "app/app.h"
 
 bool RequestReboot()
 {

@@ -1,5 +1,5 @@
 // The message box itself, behind ShowMessage.
-#include "shell/shell.h"
+#include "base/base.h"
 
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style)
 {

@@ -2,16 +2,14 @@
 // message of the step that failed.
 #include <direct.h>
 
+#include "app/app.h"
+#include "app/rules.h"
+#include "base/base.h"
 #include "ddeclient/ddeclient.h"
-#include "engine/components.h"
 #include "engine/engine.h"
-#include "engine/removal.h"
-#include "engine/removal_rules.h"
-#include "engine/sequence.h"
 #include "inirestore/inirestore.h"
 #include "resource.h"
 #include "setuplog/setuplog.h"
-#include "shell/shell.h"
 #include "wizard/wizard.h"
 
 // Shows the failure's message, ends the program by destroying the main
@@ -30,28 +28,6 @@ static int Fail(UINT id, const char* caption, const char* arg1 = nullptr,
                 const char* arg2 = nullptr)
 {
     return FailWithCode(kExitFailed, "not removed: the step above failed", id, caption, arg1, arg2);
-}
-
-// A package that a run has already removed: its install directory is gone,
-// or holds nothing but the uninstaller, which waits for the next start.
-static bool PackageAlreadyRemoved()
-{
-    char pattern[kMaxPath];
-    if (!JoinPath(pattern, sizeof pattern, g_config.InstallDir, "*.*"))
-        return false;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return GetFileAttributesA(g_config.InstallDir) == INVALID_FILE_ATTRIBUTES;
-    bool onlyTheUninstaller = true;
-    do {
-        const char* name = found.cFileName;
-        if (lstrcmpA(name, ".") != 0 && lstrcmpA(name, "..") != 0 &&
-            lstrcmpiA(name, "QORDELET.EXE") != 0)
-            onlyTheUninstaller = false;
-    } while (onlyTheUninstaller && FindNextFileA(search, &found));
-    FindClose(search);
-    return onlyTheUninstaller;
 }
 
 // The gauge library's working copy: loaded for the progress dialog's gauge,
@@ -131,12 +107,7 @@ static void FinishInstallDirectory(GaugeLibrary* gauge)
     }
     DeleteDeferredSetupLog();
     gauge->Release();
-    if (!IsPackageInstallDir())
-        return;
-    if (RemoveRemovalDirectory(g_config.InstallDir))
-        LogAction("Directory removed: %s", g_config.InstallDir);
-    else
-        LogAction("Directory kept (%s): %s", RemovalFailureReason(), g_config.InstallDir);
+    RemoveInstallDirectory();
 }
 
 int RunUninstall()

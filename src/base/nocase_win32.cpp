@@ -1,7 +1,7 @@
 // The Windows build compares names exactly as the system does.
 #include <windows.h>
 
-#include "shell/nocase.h"
+#include "base/base.h"
 
 int CompareNoCase(const char* a, const char* b)
 {

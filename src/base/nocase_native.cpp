@@ -1,5 +1,5 @@
 // Host stand-in for lstrcmpiA: ASCII letters compare without regard to case.
-#include "shell/nocase.h"
+#include "base/base.h"
 
 int CompareNoCase(const char* a, const char* b)
 {
