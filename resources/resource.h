@@ -18,6 +18,7 @@
 #define IDS_NOT_COMPLETE          1053
 #define IDS_REMOVE_BY_HAND        1054
 #define IDS_LOG_NOT_WRITABLE      1055
+#define IDS_LOG_MISSING_FILES_KEPT 1056
 
 // Dialogs
 #define IDD_RESTART               200

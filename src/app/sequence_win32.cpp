@@ -16,10 +16,11 @@
 // window, and gives the sequence's failure result. The log has the message
 // and, after it, the result.
 static int FailWithCode(int exitCode, const char* result, UINT id, const char* caption,
-                        const char* arg1 = nullptr, const char* arg2 = nullptr)
+                        const char* arg1 = nullptr, const char* arg2 = nullptr,
+                        const char* arg3 = nullptr)
 {
     SetRunResult(exitCode, result);
-    ShowMessage(g_instance, g_mainWindow, id, caption, kMessageStyle, arg1, arg2);
+    ShowMessage(g_instance, g_mainWindow, id, caption, kMessageStyle, arg1, arg2, arg3);
     DestroyWindow(g_mainWindow);
     return 0;
 }
@@ -67,35 +68,49 @@ struct GaugeLibrary {
     ~GaugeLibrary() { Release(); }
 };
 
-static int LoadSetupLog()
+// Reads the setup log into its tables: kLogLoaded, kLogNoMemory, or
+// kLogCannotOpen (missing, unreadable, or an install directory too long for
+// its path, which `logPath` then names).
+static int LoadSetupLog(char* logPath, int size)
 {
-    char logPath[kMaxPath];
-    // An install directory too long for the path cannot be read: reported as
-    // a log that cannot be opened, naming what was asked for.
-    if (!JoinPath(logPath, sizeof logPath, g_config.InstallDir, "QVSETUP.INF")) {
-        lstrcpynA(logPath, g_config.InstallDir, sizeof logPath);
-        return Fail(IDS_LOG_NOT_LOADABLE, g_config.ErrorCaption, logPath, kProductWord);
+    if (!JoinPath(logPath, size, g_config.InstallDir, "QVSETUP.INF")) {
+        lstrcpynA(logPath, g_config.InstallDir, size);
+        return kLogCannotOpen;
     }
-    switch (SetupLogQuery(kLoadLog, 0, logPath)) {
-    case kLogLoaded:
+    int result = SetupLogQuery(kLoadLog, 0, logPath);
+    if (result == kLogLoaded)
         LogAction("Setup log read: %s", logPath);
-        return 1;
-    case kLogNoMemory:
-        return Fail(IDS_NO_MEMORY, g_config.ErrorCaption);
-    default:
-        // The log goes last of all the package's files: without it, either
-        // a run has removed the package, or the install is damaged.
-        if (PackageAlreadyRemoved())
-            return FailWithCode(kExitNothingToRemove,
-                                "nothing to un-install: the package is already removed",
-                                IDS_LOG_NOT_LOADABLE, g_config.ErrorCaption, logPath, kProductWord);
-        return Fail(IDS_LOG_NOT_LOADABLE, g_config.ErrorCaption, logPath, kProductWord);
-    }
+    else if (result == kLogCannotOpen)
+        LogAction("Setup log not found or not readable: %s", logPath);
+    return result;
 }
 
-// Leaves the install directory so that it is not in use, deletes the setup
-// log, the last of the package's files, then the gauge library's working
-// copy, and removes the install directory unless it is a drive root or a
+// The end of a run without the setup log, once everything that the package's
+// own names decide is done. Nothing in the install directory is touched:
+// without the log nothing shows which of its files are the package's. A
+// directory that is gone, or holds nothing but the uninstaller, goes on to
+// the end of a run as ever; a directory that still holds files is left
+// whole and said so. When no step found anything of the package's, the
+// package was removed before: nothing to un-install.
+static int FinishWithoutSetupLog(const char* logPath, bool foundPackage)
+{
+    if (!InstallDirHoldsNoFiles())
+        return FailWithCode(kExitFailed, "not removed: the setup log is missing; the files in the "
+                                         "install directory were kept",
+                            IDS_LOG_MISSING_FILES_KEPT, g_config.ErrorCaption, logPath,
+                            kProductWord, g_config.InstallDir);
+    if (!foundPackage)
+        return FailWithCode(kExitNothingToRemove,
+                            "nothing to un-install: the package is already removed",
+                            IDS_LOG_NOT_LOADABLE, g_config.ErrorCaption, logPath, kProductWord);
+    LogAction("Without the setup log, the package's files in the Windows and system directories "
+              "cannot be told apart from others and were kept");
+    return 1;
+}
+
+// Leaves the install directory so that it is not in use, deletes the gauge
+// library's working copy, then the setup log, the last of the package's
+// files, and removes the install directory unless it is a drive root or a
 // directory of the system's. Until the log is gone a run cut off anywhere can
 // be started again and finishes the removal.
 static void FinishInstallDirectory(GaugeLibrary* gauge)
@@ -105,33 +120,38 @@ static void FinishInstallDirectory(GaugeLibrary* gauge)
         SetCurrentDirectoryA(root);
         _chdrive(root[0] - 64);
     }
-    DeleteDeferredSetupLog();
     gauge->Release();
+    DeleteDeferredSetupLog();
     RemoveInstallDirectory();
 }
 
 int RunUninstall()
 {
     LogAction("Closing the package's programs");
-    CloseRunningComponents();
+    bool foundPackage = CloseRunningComponents() > 0;
     FlushActionLog();
     g_config.SystemDirKind = SystemDirectoryKind(g_config.WindowsDir, g_config.SystemDir);
 
-    if (!LoadSetupLog())
-        return 0;
+    // The settings, printers, key and group are the package's by their own
+    // names: they go whether or not the setup log is there.
+    char logPath[kMaxPath];
+    int loaded = LoadSetupLog(logPath, sizeof logPath);
+    if (loaded == kLogNoMemory)
+        return Fail(IDS_NO_MEMORY, g_config.ErrorCaption);
 
     HCURSOR previousCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
 
     LogAction("Restoring SYSTEM.INI and WIN.INI");
-    int restored = RestoreIniFiles();
+    bool foundInIni = false;
+    int restored = RestoreIniFiles(&foundInIni);
     FlushActionLog();
     if (!restored)
         return Fail(IDS_INI_NOT_RESTORED, g_config.ErrorCaption, kProductWord);
     UpdateWindow(g_mainWindow);
 
     LogAction("Removing the printers, the Plug and Play key and the group");
-    RemovePrinters();
-    RemovePlugAndPlayKey();
+    bool foundPrinters = RemovePrinters() > 0;
+    bool foundKey = RemovePlugAndPlayKey();
     // A group that an earlier run deleted is no failure.
     int group = DeleteProgmanGroup();
     g_groupFlag = group != kGroupNotRemoved;
@@ -139,6 +159,15 @@ int RunUninstall()
         ShowMessage(g_instance, g_mainWindow, IDS_GROUP_NOT_REMOVED, g_config.WarningCaption,
                     kMessageStyle, kProductWord);
     FlushActionLog();
+    foundPackage = foundPackage || foundInIni || foundPrinters || foundKey || group == kGroupRemoved;
+
+    if (loaded != kLogLoaded) {
+        int finished = FinishWithoutSetupLog(logPath, foundPackage);
+        FlushActionLog();
+        if (finished)
+            SetCursor(previousCursor);
+        return finished;
+    }
 
     // Without a window to show, an unattended run needs no gauge; the
     // library is still removed as a package file.

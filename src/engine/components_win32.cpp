@@ -56,12 +56,16 @@ void WaitUntilGone(HWND found, const char* className, DWORD start)
         LogAction("Program closed: %s", className);
 }
 
+// How many requests of this run found a program of the package's running.
+int s_asked;
+
 // Sends a request to a component's window and returns the window. The
 // answer comes inside the call, so it is bounded by the component's time.
 HWND Ask(const char* className, UINT message, WPARAM wParam, LPARAM lParam)
 {
     HWND window = FindComponent(className);
     if (window) {
+        ++s_asked;
         LogAction("Program asked to close: %s", className);
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kComponentTimeout,
@@ -77,8 +81,9 @@ HWND SendShutdown(const char* className, LPARAM final)
 
 }  // namespace
 
-void CloseRunningComponents()
+int CloseRunningComponents()
 {
+    s_asked = 0;
     DWORD start = GetTickCount();
     WaitUntilGone(Ask(kMonitorClass, WM_CLOSE, 0, 0), kMonitorClass, start);
 
@@ -95,6 +100,7 @@ void CloseRunningComponents()
     start = GetTickCount();
     HWND window = FindComponent(kStatusBoxClass);
     if (window) {
+        ++s_asked;
         LogAction("Program asked to close: %s", kStatusBoxClass);
         PostMessageA(window, WM_DESTROY, 0, 0);
     }
@@ -105,4 +111,5 @@ void CloseRunningComponents()
 
     // Holds no file that the removal needs: told, not waited for.
     SendShutdown(kFontMonitorClass, 0);
+    return s_asked;
 }

@@ -7,12 +7,15 @@
 
 // ---- The package's programs, printers and key ------------------------------
 
-// Asks the package's running programs to close and waits for them.
-void CloseRunningComponents();
-// Deletes the package's three printers and their drivers.
-void RemovePrinters();
-// Deletes the printer's Plug and Play key with everything below it.
-void RemovePlugAndPlayKey();
+// Asks the package's running programs to close and waits for them. Returns
+// how many of the requests found one of them running.
+int CloseRunningComponents();
+// Deletes the package's three printers and their drivers. Returns how many of
+// the printers were there.
+int RemovePrinters();
+// Deletes the printer's Plug and Play key with everything below it. True
+// when the key was there.
+bool RemovePlugAndPlayKey();
 
 // ---- Files and directories -------------------------------------------------
 
@@ -30,9 +33,9 @@ int RemoveInstallDirectories(HWND progress);
 // it is a folder of the package's own (not a drive root, nor a directory of
 // the system's).
 void RemoveInstallDirectory();
-// A package that a run has already removed: its install directory is gone,
-// or holds nothing but the uninstaller, which waits for the next start.
-bool PackageAlreadyRemoved();
+// The install directory is gone, or holds nothing but the uninstaller, which
+// waits for the next start: what a finished removal leaves.
+bool InstallDirHoldsNoFiles();
 
 // ---- The next start of Windows ---------------------------------------------
 

@@ -49,7 +49,7 @@ bool DeleteKeyTree(HKEY parent, const char* name, int depth)
 
 }  // namespace
 
-void RemovePlugAndPlayKey()
+bool RemovePlugAndPlayKey()
 {
     HKEY key;
     bool there = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPlugAndPlayKey, 0, KEY_QUERY_VALUE, &key) ==
@@ -63,4 +63,5 @@ void RemovePlugAndPlayKey()
     else
         LogAction("Plug and Play key kept (the registry refused): HKEY_LOCAL_MACHINE\\%s",
                   kPlugAndPlayKey);
+    return there;
 }

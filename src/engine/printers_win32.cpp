@@ -17,8 +17,9 @@ const char* const kPackagePrinters[] = {
 
 }  // namespace
 
-void RemovePrinters()
+int RemovePrinters()
 {
+    int found = 0;
     for (const char* name : kPackagePrinters) {
         // NT opens a printer for use only unless asked for more, and then
         // refuses to delete it: ask for administration rights.
@@ -31,6 +32,7 @@ void RemovePrinters()
             LogAction("Printer not there: %s", name);
             continue;
         }
+        ++found;
         if (DeletePrinter(printer))
             LogAction("Printer deleted: %s", name);
         else
@@ -42,4 +44,5 @@ void RemovePrinters()
         else
             LogAction("Printer driver kept (error %d): %s", static_cast<int>(GetLastError()), name);
     }
+    return found;
 }

@@ -63,7 +63,7 @@ void RemoveInstallDirectory()
         LogAction("Directory kept (%s): %s", RemovalFailureReason(), g_config.InstallDir);
 }
 
-bool PackageAlreadyRemoved()
+bool InstallDirHoldsNoFiles()
 {
     char pattern[kMaxPath];
     if (!JoinPath(pattern, sizeof pattern, g_config.InstallDir, "*.*"))

@@ -394,3 +394,17 @@ bool NextPrinterCount(unsigned count, char* text, std::size_t size)
         return false;
     return FormatText(text, size, "%d", static_cast<int>(next)) > 0;
 }
+
+bool IsPackageDevice(const char* device)
+{
+    char name[100];
+    std::size_t n = std::strcspn(device, ",");
+    if (n >= sizeof name)
+        return false;
+    std::memcpy(name, device, n);
+    name[n] = '\0';
+    for (const char* printer : kPackagePrinters)
+        if (CompareNoCase(TrimLine(name), printer) == 0)
+            return true;
+    return false;
+}

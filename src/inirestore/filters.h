@@ -117,3 +117,8 @@ bool RemoveRunProgram(char* run);
 // gone: `count` - 1 formatted into `text`. False, and nothing to write, when
 // that would be negative.
 bool NextPrinterCount(unsigned count, char* text, std::size_t size);
+
+// Whether the default printer, "printer,driver,port" as [windows] device
+// holds it, is one of the package's printers (its name compared ignoring
+// case and the blanks around it).
+bool IsPackageDevice(const char* device);

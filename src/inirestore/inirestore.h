@@ -12,8 +12,9 @@ int CopyCompressedFile(const char* source, const char* destination);
 
 // The SYSTEM.INI pass, the six section deletions, the WIN.INI pass and the
 // profile updates (device, run, External Printers). 1 on success, 0 on
-// failure.
-int RestoreIniFiles();
+// failure. *foundPackage, when given, tells whether anything of the
+// package's was found in them (and so removed or changed).
+int RestoreIniFiles(bool* foundPackage = nullptr);
 
 // SYSTEM.INI rewritten without the package's [386Enh] entries; the old
 // content is kept in SYSTEM.000. 1 when the file was rewritten, or when
@@ -21,13 +22,18 @@ int RestoreIniFiles();
 // touched); 0 when it was not, and then SYSTEM.INI holds its old content.
 // The file is only ever replaced whole: a run cut off at any moment leaves
 // the old text or the new one, and the next run finishes what it left.
-int RestoreSystemIni();
+// *rewritten, when given, tells whether it was rewritten.
+int RestoreSystemIni(bool* rewritten = nullptr);
 
 // WIN.INI rewritten without the package's printers (old content in WIN.000)
 // and with the PostScript counter one lower, in one replacement, then the
-// default printer and the run line updated. 0 when the rewrite or one of
-// the profile writes failed.
-int RestoreWinIni();
+// default printer and the run line updated. The default printer is only
+// written when the pass found the package's entries or it is one of the
+// package's printers: a user's own choice of printer is never overwritten by
+// a run that finds nothing of the package's. 0 when the rewrite or one of
+// the profile writes failed. *foundPackage, when given, tells whether
+// anything of the package's was found.
+int RestoreWinIni(bool* foundPackage = nullptr);
 
 // Replaces g_config.DefaultDevice with the first printer of [devices] in
 // WIN.INI (" " when that section has none). 1 when WIN.INI was read.

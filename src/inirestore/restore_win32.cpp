@@ -163,8 +163,9 @@ using PassFinish = bool (*)(const char* fresh, const IniPassReport& report);
 // whole, old or new; and a pass that would change nothing changes nothing,
 // the .000 copy included.
 int RewriteIniFile(const char* iniName, const char* backupName, const char* stem,
-                   PassFilter filter, PassFinish finish)
+                   PassFilter filter, PassFinish finish, bool* rewritten)
 {
+    *rewritten = false;
     char windowsDir[kPathSize];
     PassFiles files;
     if (!ReadWindowsDir(windowsDir) || !files.Build(windowsDir, iniName, backupName, stem))
@@ -218,6 +219,7 @@ int RewriteIniFile(const char* iniName, const char* backupName, const char* stem
         DeleteFileA(files.fresh);
         return 0;
     }
+    *rewritten = true;
     LogAction("%s rewritten; its old text is in %s", iniName, backupName);
     return 1;
 }
@@ -254,9 +256,11 @@ bool DeviceScanCopy(const char* windowsDir, char* path)
 
 }  // namespace
 
-int RestoreSystemIni()
+int RestoreSystemIni(bool* rewritten)
 {
-    return RewriteIniFile("SYSTEM.INI", "SYSTEM.000", "SYSTEM", FilterSystemIni, nullptr);
+    bool ignored;
+    return RewriteIniFile("SYSTEM.INI", "SYSTEM.000", "SYSTEM", FilterSystemIni, nullptr,
+                          rewritten ? rewritten : &ignored);
 }
 
 int ReadDefaultDevice()
@@ -281,9 +285,18 @@ int ReadDefaultDevice()
 
 namespace {
 
+// The default printer is one of the package's.
+bool DefaultIsPackagePrinter()
+{
+    char device[sizeof g_config.DefaultDevice];
+    GetProfileStringA("windows", "device", "", device, sizeof device);
+    return IsPackageDevice(device);
+}
+
 // The run line without QVWPD.EXE, read whole however long it is. 1 when
-// nothing had to be written or the write succeeded.
-int RestoreRunLine()
+// nothing had to be written or the write succeeded; *changed tells whether
+// the line named the program.
+int RestoreRunLine(bool* changed)
 {
     for (DWORD size = kFirstRunSize; size <= kMaxRunSize; size *= 2) {
         char* text = static_cast<char*>(std::malloc(size));
@@ -296,7 +309,8 @@ int RestoreRunLine()
             continue;
         }
         int result = 1;
-        if (RemoveRunProgram(text)) {
+        *changed = RemoveRunProgram(text);
+        if (*changed) {
             if (WriteProfileValue(nullptr, "Windows", "run", text))
                 LogAction("Profile entry written: [Windows] run=%s", text);
             else
@@ -311,26 +325,42 @@ int RestoreRunLine()
 
 }  // namespace
 
-int RestoreWinIni()
+int RestoreWinIni(bool* foundPackage)
 {
-    if (!RewriteIniFile("WIN.INI", "WIN.000", "WIN", FilterWinIni, FinishWinIniText))
+    bool rewritten, ignored;
+    bool& found = foundPackage ? *foundPackage : ignored;
+    found = false;
+    if (!RewriteIniFile("WIN.INI", "WIN.000", "WIN", FilterWinIni, FinishWinIniText, &rewritten))
         return 0;
     // Windows 95 keeps a copy of WIN.INI for the profile functions; written
     // back later, it would undo the pass.
     WriteProfileValue(nullptr, nullptr, nullptr, nullptr);
-    ReadDefaultDevice();
-    if (!WriteProfileValue(nullptr, "windows", "device", g_config.DefaultDevice))
-        return 0;
-    LogAction("Profile entry written: [windows] device=%s", g_config.DefaultDevice);
-    return RestoreRunLine();
+    // A run that finished the pass before it was cut off still finds the
+    // package's printer as the default and puts the next one in its place.
+    if (rewritten || DefaultIsPackagePrinter()) {
+        found = true;
+        ReadDefaultDevice();
+        if (!WriteProfileValue(nullptr, "windows", "device", g_config.DefaultDevice))
+            return 0;
+        LogAction("Profile entry written: [windows] device=%s", g_config.DefaultDevice);
+    }
+    bool runChanged = false;
+    int result = RestoreRunLine(&runChanged);
+    found = found || runChanged;
+    return result;
 }
 
-int RestoreIniFiles()
+int RestoreIniFiles(bool* foundPackage)
 {
-    if (!RestoreSystemIni())
-        return 0;
+    bool system = false, win = false;
+    int result = 0;
     // The cached copy of Windows 95 goes to the file before the file pass
     // reads it, and is not written over the pass's result later.
-    WriteProfileValue(nullptr, nullptr, nullptr, nullptr);
-    return RestoreWinIni() ? 1 : 0;
+    if (RestoreSystemIni(&system)) {
+        WriteProfileValue(nullptr, nullptr, nullptr, nullptr);
+        result = RestoreWinIni(&win) ? 1 : 0;
+    }
+    if (foundPackage)
+        *foundPackage = system || win;
+    return result;
 }

@@ -66,10 +66,25 @@ struct Case {
 #define BOX_WARNING "[QOR Brackenfield Un-Install Warning: "
 #define BOX_CANNOT "\nBrackenfield cannot be un-installed on your system.]"
 
+// The install directory deleted by hand, setup log and all.
+void DeleteInstallDirectory()
+{
+    for (const char* f : {"QVSETUP.INF", "GAUGE32.DLL", "DATA\\A.DAT"})
+        DeleteFileA(Pkg(f).c_str());
+    RemoveDirectoryA(Pkg("DATA").c_str());
+    RemoveDirectoryA(kInstallDir.c_str());
+}
+
 const Case kCases[] = {
+    // Without the setup log the settings, printer, key and group still go,
+    // but not one file of the install directory, which is said to be kept.
     {"MissingSetupLog", [] { DeleteFileA(Pkg("QVSETUP.INF").c_str()); }, "", 0,
-     BOX_ERROR "The C:\\QORSEQ\\QVSETUP.INF file cannot be loaded onto your system." BOX_CANNOT,
-     "00111110011"},
+     BOX_ERROR "The C:\\QORSEQ\\QVSETUP.INF file cannot be loaded onto your system.\n"
+               "Brackenfield cannot be un-installed on your system.\n"
+               "The files in C:\\QORSEQ were kept; you can remove them by hand.]",
+     "10010010111"},
+    // With the install directory gone too, that is the whole removal.
+    {"InstallDirectoryDeletedByHand", DeleteInstallDirectory, "", 1, "", "11000000111"},
     // Printers, key and group go only once the settings are restored.
     {"SettingsNotRestored", [] { MoveFileA(Win("system.ini").c_str(), Win("system.qor").c_str()); },
      "", 0, BOX_ERROR "Information cannot be added to the Windows file WIN.INI or SYSTEM.INI." BOX_CANNOT,

@@ -7,7 +7,8 @@
 #     names every deleted file and every removed INI line and ends with 3010;
 #   - a second copy while the first shows its welcome page: 1618, nothing
 #     removed;
-#   - the setup log missing: 1603, no file changed, the log says why;
+#   - the setup log missing: 1603, the settings and printers removed but no
+#     file of the install directory changed, the log says why;
 #   - no recorded install directory: 1605; a log that cannot be written:
 #     1603 before anything is changed;
 #   - /RESTART: the restart is started (1641).
@@ -119,7 +120,8 @@ wait_exit 20 || fail "the first copy did not end"
 settle second
 same_files before second '^\./second\.log' && pass "nothing was removed" || fail "files changed"
 
-# The setup log missing.
+# The setup log missing: the settings, printers, key and group still go,
+# but not one file of the install directory.
 restore
 rm "$PKG/QVSETUP.INF"
 snapshot nolog-before
@@ -127,10 +129,15 @@ unattended nolog '/S /LOG=C:\nolog.log'
 [ "$(exit_of nolog)" = 1603 ] && pass "without the setup log: 1603" || fail "without the setup log: $(exit_of nolog)"
 no_window nolog && pass "no window without the setup log" || fail "windows shown: $(grep '^shown:' "$WORK/nolog.run")"
 settle nolog
-same_files nolog-before nolog '^\./nolog\.log' && pass "no file changed without the setup log" ||
-  fail "files changed without the setup log"
+diff <(grep '^\./QOR4400/' "$WORK/nolog-before.files") <(grep '^\./QOR4400/' "$WORK/nolog.files") >/dev/null &&
+  pass "no file of the install directory changed without the setup log" ||
+  fail "files of the install directory changed without the setup log"
+grep -q 'QOR Brackenfield 4400' "$WORK/nolog.system.reg" && fail "the printer is still there without the setup log" ||
+  pass "the printer went without the setup log"
 grep -q -F 'The C:\QOR4400\QVSETUP.INF file cannot be loaded onto your system.' "$C/nolog.log" &&
-  pass "the log says that QVSETUP.INF could not be loaded" || fail "the log: $(cat "$C/nolog.log")"
+  grep -q -F 'The files in C:\QOR4400 were kept; you can remove them by hand.' "$C/nolog.log" &&
+  pass "the log says that QVSETUP.INF could not be loaded and the files were kept" ||
+  fail "the log: $(cat "$C/nolog.log")"
 
 # No recorded install directory; a log that cannot be written.
 rm -f "$(win_file vorn.ini)"

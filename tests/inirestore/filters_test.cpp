@@ -227,4 +227,18 @@ TEST(NextPrinterCount, CountsDownAndNeverBelowZero)
     EXPECT_FALSE(NextPrinterCount(100, tiny, sizeof tiny));
 }
 
+// The printer's name is the text before the first comma, blanks around it
+// aside, in any case; a name that only begins like the package's is another.
+TEST(IsPackageDevice, ThePrinterNameWholeInAnyCase)
+{
+    const std::pair<std::string, bool> rows[] = {
+        {"QOR Brackenfield 4400,Q44PCL,LPT1:", true}, {" qor brackenfield model 2890 gdi ,x,LPT2:", true},
+        {"QOR 4400 Brackenfield PS2", true}, {"QOR Brackenfield 44001,Q44PCL,LPT1:", false},
+        {"QOR Brackenfield,4400", false}, {"Office Printer,PSCRIPT,LPT2:", false}, {"", false},
+        {std::string(120, ' ') + "QOR Brackenfield 4400,x", false},
+    };
+    for (const auto& [device, package] : rows)
+        EXPECT_EQ(IsPackageDevice(device.c_str()), package) << device;
+}
+
 }  // namespace

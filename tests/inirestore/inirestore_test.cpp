@@ -116,7 +116,7 @@ TEST_F(IniRestore, PassesAreByteExact)
 {
     // Ctrl+Z mid-file: a copy read in text mode would end there.
     const std::string longLine = "long=" + std::string(300, 'v') + "\r\n\x1a;after Ctrl+Z\r\n";
-    struct Row { int (*pass)(); SavedFile *ini, *copy; std::string before, after, copyAfter; } rows[] = {
+    struct Row { int (*pass)(bool*); SavedFile *ini, *copy; std::string before, after, copyAfter; } rows[] = {
         {RestoreSystemIni, &systemIni, &system000,
          "[boot]\r\nVornLPT=LPT1\r\n[386Enh]\r\n  device=*vmm  \r\nVornLPT=LPT1\n"
          "device=C:\\WINDOWS\\SYSTEM\\VORNVMI.386\r\n\t;device=vpd.386\r\n" + longLine +
@@ -131,7 +131,7 @@ TEST_F(IniRestore, PassesAreByteExact)
     for (const Row& row : rows) {
         ASSERT_TRUE(WriteFileText(row.ini->path, row.before));
         ASSERT_TRUE(WriteFileText(row.copy->path, "an older copy"));
-        EXPECT_EQ(row.pass(), 1) << row.ini->path;
+        EXPECT_EQ(row.pass(nullptr), 1) << row.ini->path;
         EXPECT_EQ(Read(row.ini->path), row.after) << row.ini->path;
         EXPECT_EQ(Read(row.copy->path), row.copyAfter.empty() ? row.before : row.copyAfter) << row.copy->path;
     }
@@ -148,7 +148,7 @@ TEST_F(IniRestore, PassesAreByteExact)
 TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
 {
     constexpr DWORD kNotHeld = ~0u;
-    struct Row { const char* name; int (*pass)(); DWORD share; int textWrites; } rows[] = {
+    struct Row { const char* name; int (*pass)(bool*); DWORD share; int textWrites; } rows[] = {
         {"held open for reading", RestoreSystemIni, FILE_SHARE_READ, -1},
         {"held unshared: no work copy", RestoreSystemIni, 0, -1},
         {"a write fails", RestoreSystemIni, kNotHeld, 0}, {"WIN.INI write fails", RestoreWinIni, kNotHeld, 3},
@@ -163,7 +163,7 @@ TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
                                                           nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_EQ(lock == INVALID_HANDLE_VALUE, row.share == kNotHeld) << row.name;
         g_textWrites = row.textWrites;
-        EXPECT_EQ(row.pass(), 0) << row.name;
+        EXPECT_EQ(row.pass(nullptr), 0) << row.name;
         if (lock != INVALID_HANDLE_VALUE)
             CloseHandle(lock);
         EXPECT_EQ(Read(systemIni.path), kPackageSystemIni) << row.name;
@@ -263,19 +263,35 @@ TEST_F(IniRestore, ACutOffRunIsFinishedAndARunAgainChangesNothing)
     EXPECT_EQ(Read(system000.path), "an older copy");
 
     ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
-    ASSERT_TRUE(WriteFileText(winIni.path, "[PSCRIPT]\r\nExternal Printers=3\r\nQOR.PS=VORNPS\r\n"));
-    ASSERT_EQ(RestoreIniFiles(), 1);
+    ASSERT_TRUE(WriteFileText(winIni.path, "[PSCRIPT]\r\nExternal Printers=3\r\nQOR.PS=VORNPS\r\n"
+                                           "[devices]\r\nOffice=PSCRIPT,LPT2:\r\n"));
+    bool found = false;
+    ASSERT_EQ(RestoreIniFiles(&found), 1);
+    EXPECT_TRUE(found);
     const std::string once[] = {Read(systemIni.path), Read(system000.path), Read(winIni.path),
                                 Read(win000.path)};
-    EXPECT_EQ(Content(once[2]), "[PSCRIPT]\nExternalPrinters=2\n");
+    EXPECT_EQ(Content(once[2]), "[PSCRIPT]\nExternalPrinters=2\n[devices]\nOffice=PSCRIPT,LPT2:\n");
+    // Run again: nothing of the package's is found, and the user's own
+    // choice of default printer, made since, stays.
+    ASSERT_TRUE(WriteProfileStringA("windows", "device", "Keep Me,PSCRIPT,LPT1:"));
     g_profileCalls.clear();
-    EXPECT_EQ(RestoreIniFiles(), 1);
+    EXPECT_EQ(RestoreIniFiles(&found), 1);
+    EXPECT_FALSE(found);
     const std::string twice[] = {Read(systemIni.path), Read(system000.path), Read(winIni.path),
                                  Read(win000.path)};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(twice[i], once[i]) << i;
     for (const std::string& call : g_profileCalls)
-        EXPECT_EQ(call.find("External Printers"), std::string::npos) << call;
+        EXPECT_TRUE(call.find("External Printers") == std::string::npos &&
+                    call.find("|device|") == std::string::npos) << call;
+    EXPECT_EQ(Profile("windows", "device"), "Keep Me,PSCRIPT,LPT1:");
+    // A run cut off after the pass, before the default printer was written:
+    // the package's printer is still the default, and the next one takes
+    // its place.
+    ASSERT_TRUE(WriteProfileStringA("windows", "device", " qor brackenfield 4400 ,Q44PCL,LPT1:"));
+    EXPECT_EQ(RestoreIniFiles(&found), 1);
+    EXPECT_TRUE(found);
+    EXPECT_EQ(Profile("windows", "device"), "Office,PSCRIPT,LPT2:");
 }
 
 }  // namespace
