@@ -59,10 +59,13 @@ bool BuildBatchPaths(BatchPaths* paths, const char* windowsDir, const char* inst
         return false;
     if (!FormatWhole(paths->directory, sizeof paths->directory, "%s", installDir))
         return false;
+    // An install directory of "" or "\" would leave "rmdir" with nothing to
+    // name.
     std::size_t n = std::strlen(paths->directory);
-    if (n > 0 && paths->directory[n - 1] == '\\')
+    if (n == 0)
+        return false;
+    if (paths->directory[n - 1] == '\\')
         paths->directory[--n] = '\0';
-    // An install directory of "\" would leave "rmdir" with nothing to name.
     if (n == 0)
         return false;
     return FormatWhole(paths->ownLastLine, sizeof paths->ownLastLine, "del %s", paths->batch);
@@ -197,7 +200,7 @@ long FindLine(ReadByteFn read, void* context, const char* text, LineMatch match,
             kept = 0;
             length = 0;
         } else if (c != '\n') {
-            if (kept < sizeof line - 1)
+            if (kept < sizeof line)
                 line[kept++] = static_cast<char>(c);
             ++length;
         }

@@ -29,6 +29,17 @@ bool PrefixMatches(const char* name, const char* literal, std::size_t length)
     return CompareNoCase(cut, literal) == 0;
 }
 
+// "C:\..." or "\\SERVER\SHARE...": a path that names the same place whatever
+// the current drive and directory. "QOR4400", "\QOR4400" and "C:QOR4400"
+// depend on them, and so name no folder for certain.
+bool IsAbsolutePath(const char* path)
+{
+    if (IsSeparator(path[0]) && IsSeparator(path[1]))
+        return true;
+    bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+    return letter && path[1] == ':' && IsSeparator(path[2]);
+}
+
 // A component of two or more dots only: ".." climbs out of the install
 // directory, and Windows strips the trailing dots of longer runs.
 bool IsDotsComponent(const char* begin, const char* end)
@@ -124,7 +135,7 @@ bool BuildDestinationDir(char* out, std::size_t size, const char* dirName)
     if (dir != nullptr) {
         n = FormatText(out, size, "%s", dir);
     } else {
-        if (!IsSafeDirName(dirName) || g_config.InstallDir[0] == '\0')
+        if (!IsSafeDirName(dirName) || !IsAbsolutePath(g_config.InstallDir))
             return false;
         // The backslash is always inserted here, even after a drive root:
         // "D:\\DATA" names the same directory as "D:\DATA".
@@ -286,7 +297,7 @@ bool IsPackageInstallDir()
 {
     const ConfigRecord& c = g_config;
     char canonical[kMaxPath + 16];
-    if (c.InstallDir[0] == '\0' || !CanonicalPath(c.InstallDir, canonical, sizeof canonical) ||
+    if (!IsAbsolutePath(c.InstallDir) || !CanonicalPath(c.InstallDir, canonical, sizeof canonical) ||
         ComponentCount(canonical) == 0)
         return false;
     // Nothing the system lives in, and nothing that holds it.
@@ -300,7 +311,7 @@ bool IsPackageInstallDir()
 bool IsPackageSubdirectory(const char* path)
 {
     const ConfigRecord& c = g_config;
-    if (c.InstallDir[0] == '\0' || !PathWithin(path, c.InstallDir, true))
+    if (!IsAbsolutePath(c.InstallDir) || !PathWithin(path, c.InstallDir, true))
         return false;
     for (const char* dir : {c.WindowsDir, c.SystemDir}) {
         if (dir[0] == '\0')

@@ -46,6 +46,11 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
         // First: without an install directory there is no place to guess.
         {"F.DLL", "DATA", "U ", ""}, {"..\\F.DLL", "DATA", "U "}, {"PSCRIPT.DRV", "", "L "},
         {"F.DLL", "DATA", "U ", "C:\\PKG", 401, false}, {"PSCRIPT.DRV", "DATA", "L ", "C:\\PKG", 401, false},
+        // An install directory that depends on the current drive or
+        // directory names no folder for certain; the Windows directory's
+        // files are found all the same.
+        {"F.DLL", "DATA", "U ", "PKG"}, {"F.DLL", "DATA", "U ", "C:PKG"}, {"F.DLL", "DATA", "U ", "\\PKG"},
+        {"F.DLL", "WINDOWS", "D C:\\WINDOWS\\F.DLL", "PKG"},
         // A path that does not fit is not deleted, never cut.
         {"ABCDEFG.TXT", "DAT", "D " + fill + "\\DAT\\ABCDEFG.TXT", fill}, {"ABCDEFGH.TXT", "DAT", "U ", fill}};
     for (const auto& r : rows) {
@@ -155,7 +160,11 @@ TEST(Paths, OnlyThePackagesOwnFolders)
         {"C:\\", false, "SYS", "-", 8, "C:\\WIN", "C:\\SYS\\32"}, {"C:\\QOR4400", true, "system", "-"},
         {"C:\\PKG", false, "SPOOL", "-", 8, "C:\\WINDOWS", ""}, {"C:\\QOR4400", true, ".\\.", "-"},
         {"C:\\QOR4400", true, "", "-"}, {"C:\\QOR4400", true, "..\\QOR4400\\SPOOL", "-"},
-        {"C:\\QOR4400", true, "Windows", "-"}};
+        {"C:\\QOR4400", true, "Windows", "-"}, {"QOR4400", false, "SPOOL", "-"},
+        {"C:QOR4400", false, "SPOOL", "-"},
+        // A share's root is one as a drive's is.
+        {"\\\\SERVER\\QOR", false, "SPOOL", "\\\\SERVER\\QOR\\SPOOL"},
+        {"\\\\SERVER\\SHARE\\QOR", true, "SPOOL", "\\\\SERVER\\SHARE\\QOR\\SPOOL"}};
     char out[kEmptyingPathSize];
     for (const auto& r : rows) {
         SetDirs(r.windows, 401, r.install, r.system);
@@ -279,6 +288,13 @@ TEST(LineSearch, LineEndsLengthsAndReadErrors)
                                             r.last >= 0 ? r.last - n : -1};
         EXPECT_EQ(got, expected) << r.name;
     }
+    // A text as long as the line buffer, or longer, never matches, not even
+    // a line that is that text.
+    const std::string full(kLineSearchSize, 'q');
+    Memory memory{full, 0, -1};
+    long start = -2;
+    EXPECT_EQ(FindLine(read, &memory, full.c_str(), LineMatch::Whole, &start), -1);
+    EXPECT_EQ(start, -1);
 }
 
 // The paths queued, joined by "|".

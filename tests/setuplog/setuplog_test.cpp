@@ -173,8 +173,8 @@ TEST(Files, StyleFilter)
 TEST(Queries, Answers)
 {
     Parse(Lines({"[Application]", "AppName=" + std::string(kAppNameWidth - 1, 'a'), "DefDir=C:\\QOR",
-                 "SpaceNeeded=4294967295", "DefPMGroup=QOR 4400,Printer Tools", "[Disks]", "1=Disk One",
-                 "2=Disk Two", "1=Disk 3", "[Dirs]", "5=SYSTEM", "3=WINDOWS", "3=QOR", "[Files]",
+                 "SpaceNeeded=4294967295", "DefPMGroup=QOR 4400,Printer Tools", "[Disks]", "2=Disk Two",
+                 "1=Disk One", "1=Disk 3", "[Dirs]", "5=SYSTEM", "3=WINDOWS", "3=QOR", "[Files]",
                  "A.DLL,5,ALT.DLL,3,2,Y", "B.DLL,9,,8,7,N", "a.dll,5,,5,1,N", "b.dll,5,,5,1,N", "[PM Info]",
                  "a.dll,Item A", "NOFILE.EXE,Item B,B.DLL,7", "C.EXE,Item C,,65535", "[End]"}));
     struct Row { unsigned long op, key; int width; std::string text; int result; } rows[] = {
@@ -187,8 +187,9 @@ TEST(Queries, Answers)
         {kFindDir, 3, 0, "", 2}, {kFindDir, 65536 + 3, 0, "", 2}, {kFindDir, 4, 0, "", -1},
         {kFindDisk, 1, 0, "", 2}, {kFindDisk, 3, 0, "", -1},
         {kGetDirName, 0x10001, kDirNameWidth, "WINDOWS", 0},
-        {kGetDiskLabel, 1, kDiskLabelWidth, "Disk Two", 0}, {kGetFileName, 1, kFileNameWidth, "B.DLL", 0},
+        {kGetDiskLabel, 1, kDiskLabelWidth, "Disk One", 0}, {kGetFileName, 1, kFileNameWidth, "B.DLL", 0},
         {kGetFileAltName, 0, kAltNameWidth, "ALT.DLL", 0}, {kGetFileDir, 0, kDirNameWidth, "SYSTEM", 5},
+        // Disk Two is the first entry of [Disks].
         {kGetFileAltDir, 0, kDirNameWidth, "QOR", 3}, {kGetFileDisk, 0, kDiskLabelWidth, "Disk Two", 2},
         {kGetFileFlag, 0, 0, "", 1}, {kGetFileFlag, 1, 0, "", 0},
         // Identifiers missing from [Dirs] and [Disks]: an empty name, never a
