@@ -37,6 +37,7 @@
 #define IDC_PAGE_BITMAP           1000
 #define IDC_REMOVED_LIST          1001
 #define IDC_REMOVED_SETTINGS      1002
+#define IDC_REMAINS               1003  // what waits for the restart, or was left
 
 // Controls of the progress dialog (dialog 500)
 #define IDC_GAUGE                 100

@@ -94,6 +94,16 @@ extern int g_monitorFlag;
 // 1 once Program Manager has deleted the package's group.
 extern int g_groupFlag;
 
+// What the file removal could not finish: how many of the package's files
+// wait for the next start of Windows, and how many were left that nothing
+// will remove, with the folder of the first of those.
+struct RemovalRemains {
+    int waiting;
+    int left;
+    char leftIn[kMaxPath];
+};
+extern RemovalRemains g_remains;
+
 constexpr int kSystemDirIsWindowsSystem = 401;
 constexpr int kSystemDirElsewhere = 403;
 

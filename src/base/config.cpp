@@ -8,6 +8,7 @@ int g_pclFlag = 1;
 int g_postScriptFlag = 1;
 int g_monitorFlag = 1;
 int g_groupFlag = 0;
+RemovalRemains g_remains;
 
 namespace {
 

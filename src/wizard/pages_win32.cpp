@@ -66,6 +66,9 @@ void FillRemovedList(HWND page)
     BuildRemovedList(list, sizeof list, g_pclFlag, g_postScriptFlag, g_monitorFlag);
     SetDlgItemTextA(page, IDC_REMOVED_LIST, list);
     SetDlgItemTextA(page, IDC_REMOVED_SETTINGS, RemovedSettingsText(g_groupFlag));
+    char remains[2 * kMaxPath];
+    BuildRemainsText(remains, sizeof remains, g_remains.waiting, g_remains.left, g_remains.leftIn);
+    SetDlgItemTextA(page, IDC_REMAINS, remains);
 }
 
 }  // namespace

@@ -17,6 +17,15 @@ const char* RemovedSettingsText(int groupFlag)
                           : "Printer Settings from Windows";
 }
 
+bool BuildRemainsText(char* out, std::size_t size, int waiting, int left, const char* leftIn)
+{
+    const char* later = waiting > 0 ? "Some files will be removed when Windows restarts." : "";
+    if (left <= 0)
+        return FormatText(out, size, "%s", later) >= 0;
+    return FormatText(out, size, "%s%sSome of the package's files were left in %s.", later,
+                      waiting > 0 ? "\n" : "", leftIn) >= 0;
+}
+
 int DibColourCount(int bitCount, uint32_t coloursUsed)
 {
     if (bitCount < 1 || bitCount > 8)

@@ -16,6 +16,13 @@ bool BuildRemovedList(char* out, std::size_t size, int pclFlag, int postScriptFl
 // deleted, and the printer settings, which always are.
 const char* RemovedSettingsText(int groupFlag);
 
+// The completion page's line on what the removal could not finish: that
+// some files wait for the next start of Windows (`waiting` of them), and
+// that `left` files of the package's were left, in the folder `leftIn` (the
+// first one's). Empty when nothing remains. False, with out empty, when it
+// does not fit.
+bool BuildRemainsText(char* out, std::size_t size, int waiting, int left, const char* leftIn);
+
 // Entries of a DIB's colour table: 2 to the power of the bit count for 8 bits
 // or fewer (fewer when the header's used-colours count says so), else none.
 int DibColourCount(int bitCount, uint32_t coloursUsed);

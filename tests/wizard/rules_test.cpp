@@ -36,6 +36,26 @@ TEST(BuildRemovedList, FlagCombinationsAndABufferTooSmall)
     EXPECT_STREQ(RemovedSettingsText(0), "Printer Settings from Windows");
 }
 
+// Nothing remains: no line. What waits for the restart comes first, then
+// what was left and where; a line that does not fit is none.
+TEST(BuildRemainsText, WaitingLeftBothAndNeither)
+{
+    const struct { int waiting, left; const char* expected; } rows[] = {
+        {0, 0, ""}, {2, 0, "Some files will be removed when Windows restarts."},
+        {0, 1, "Some of the package's files were left in C:\\QOR4400\\BIN."},
+        {1, 3, "Some files will be removed when Windows restarts.\n"
+               "Some of the package's files were left in C:\\QOR4400\\BIN."},
+    };
+    char out[160];
+    for (const auto& row : rows) {
+        std::memset(out, 'X', sizeof out);
+        EXPECT_TRUE(BuildRemainsText(out, sizeof out, row.waiting, row.left, "C:\\QOR4400\\BIN"));
+        EXPECT_STREQ(out, row.expected) << row.waiting << " " << row.left;
+    }
+    EXPECT_FALSE(BuildRemainsText(out, 40, 1, 0, ""));
+    EXPECT_STREQ(out, "");
+}
+
 // Rows: a packed DIB of a header of `header` bytes, `table` colour entries
 // and the pixel rows (none for absurd sizes); whether it is accepted, and
 // then the layout. An accepted one must be refused when cut by a byte, or to

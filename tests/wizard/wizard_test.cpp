@@ -84,6 +84,7 @@ protected:
         lstrcpynA(g_config.WarningCaption, kWarning, sizeof g_config.WarningCaption);
         g_numColors = -1;  // what a true-colour display reports
         g_pclFlag = g_postScriptFlag = g_monitorFlag = g_groupFlag = 1;
+        g_remains = {1, 0, ""};  // a file waits for the restart
         ASSERT_TRUE(gauge && MakeOwner());
     }
     void TearDown() override { DestroyWindow(owner), Pump(nullptr, 50); }  // dialogs go with it
@@ -135,6 +136,7 @@ const Dialog kDialogs[] = {
       {-1, S, "The following items were removed:", 1, {99, 77, 150, 15}},
       {1002, S, "Brackenfield Program Group\nPrinter Settings from Windows", 1, {111, 95, 129, 21}},
       {-1, S, "TrueType fonts are not removed.", 1, {110, 123, 142, 15}},
+      {1003, S, "Some files will be removed when Windows restarts.", 1, {99, 140, 180, 32}},
       {1000, B, "", 0, {17, 15, 0, 0}}}},
     {IDD_STATUS, StatusDlgProc, kMainTitle, WS_CAPTION, {-1, 0},
      {{103, S, "", 1, {9, 4, 171, 8}}, {104, S, "", 1, {12, 14, 173, 12}},
