@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/base.h"
+#include "engine/removal_rules.h"
 
 namespace {
 
@@ -49,7 +50,8 @@ bool SameNoCase(const char* a, const char* b, std::size_t length)
 bool BuildBatchPaths(BatchPaths* paths, const char* windowsDir, const char* installDir)
 {
     *paths = BatchPaths();
-    if (windowsDir[0] == '\0' || installDir[0] == '\0')
+    // A relative directory would name another place when the batch runs.
+    if (!IsAbsolutePath(windowsDir) || !IsAbsolutePath(installDir))
         return false;
     if (!IsBatchSafe(windowsDir) || !IsBatchSafe(installDir))
         return false;

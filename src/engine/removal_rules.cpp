@@ -29,17 +29,6 @@ bool PrefixMatches(const char* name, const char* literal, std::size_t length)
     return CompareNoCase(cut, literal) == 0;
 }
 
-// "C:\..." or "\\SERVER\SHARE...": a path that names the same place whatever
-// the current drive and directory. "QOR4400", "\QOR4400" and "C:QOR4400"
-// depend on them, and so name no folder for certain.
-bool IsAbsolutePath(const char* path)
-{
-    if (IsSeparator(path[0]) && IsSeparator(path[1]))
-        return true;
-    bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
-    return letter && path[1] == ':' && IsSeparator(path[2]);
-}
-
 // A component of two or more dots only: ".." climbs out of the install
 // directory, and Windows strips the trailing dots of longer runs.
 bool IsDotsComponent(const char* begin, const char* end)
@@ -53,6 +42,14 @@ bool IsDotsComponent(const char* begin, const char* end)
 }
 
 }  // namespace
+
+bool IsAbsolutePath(const char* path)
+{
+    if (IsSeparator(path[0]) && IsSeparator(path[1]))
+        return true;
+    bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+    return letter && path[1] == ':' && IsSeparator(path[2]);
+}
 
 bool IsSafeFileName(const char* name)
 {

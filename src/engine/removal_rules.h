@@ -13,6 +13,11 @@
 constexpr int kRemovalPathSize = kMaxPath;
 constexpr int kEmptyingPathSize = kMaxPath;
 
+// "C:\..." or "\\SERVER\SHARE...": a path that names the same place whatever
+// the current drive and directory. "QOR4400", "\QOR4400" and "C:QOR4400"
+// depend on them, and so name no folder for certain.
+bool IsAbsolutePath(const char* path);
+
 // A file name as an installer writes it: not empty, not "." or "..", no
 // directory part, no drive, no wildcard.
 bool IsSafeFileName(const char* name);

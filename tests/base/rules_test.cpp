@@ -53,6 +53,10 @@ TEST(FormatText, WholeOrNothing)
         EXPECT_STREQ(out, r.out) << r.format;
         EXPECT_EQ(out[12], 'x') << r.format;
     }
+    // No room at all: nothing is written, not even a terminator.
+    char none = 'x';
+    EXPECT_EQ(FormatText(&none, 0, "%s", "a"), -1);
+    EXPECT_EQ(none, 'x');
 }
 
 // Switches anywhere and in any case; External alone beside them, or the

@@ -60,6 +60,11 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
         FileAction action = DecideFile(r.file, r.dir, r.known, path, sizeof path);
         EXPECT_EQ("DLU"[static_cast<int>(action)] + std::string(" ") + path, r.outcome) << r.file;
     }
+    // An unknown Windows directory is no place: the file would land at the
+    // root of the current drive.
+    SetDirs("", 401, "C:\\PKG");
+    char path[kRemovalPathSize];
+    EXPECT_EQ(DecideFile("F.DLL", "WINDOWS", true, path, sizeof path), FileAction::Unreachable);
 }
 
 // The setup log is kept until the end when a file entry names it, in
@@ -161,7 +166,7 @@ TEST(Paths, OnlyThePackagesOwnFolders)
         {"C:\\PKG", false, "SPOOL", "-", 8, "C:\\WINDOWS", ""}, {"C:\\QOR4400", true, ".\\.", "-"},
         {"C:\\QOR4400", true, "", "-"}, {"C:\\QOR4400", true, "..\\QOR4400\\SPOOL", "-"},
         {"C:\\QOR4400", true, "Windows", "-"}, {"QOR4400", false, "SPOOL", "-"},
-        {"C:QOR4400", false, "SPOOL", "-"},
+        {"C:QOR4400", false, "SPOOL", "-"}, {"A:\\QOR", true, "SPOOL", "A:\\QOR\\SPOOL"},
         // A share's root is one as a drive's is.
         {"\\\\SERVER\\QOR", false, "SPOOL", "\\\\SERVER\\QOR\\SPOOL"},
         {"\\\\SERVER\\SHARE\\QOR", true, "SPOOL", "\\\\SERVER\\SHARE\\QOR\\SPOOL"}};
@@ -208,6 +213,7 @@ TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
     const std::string del = "del C:\\WINDOWS\\winstart.bat", win = "C:\\WINDOWS\\";
     // Its "move /y" line, two paths in this Windows directory, does not fit.
     const std::string longWindows = "C:\\" + std::string(60, 'W');
+    const std::string veryLongWindows = "C:\\" + std::string(130, 'W');
     const struct { const char* windows; std::string install, expected; int oldChoice = -1; } rows[] = {
         {"C:\\WINDOWS", "C:\\PKG", pkg + del}, {"C:\\", "C:\\PKG\\", pkg + "del C:\\winstart.bat"},
         {"C:\\WINDOWS", "C:\\PKG\\",
@@ -218,7 +224,11 @@ TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
         // Paths the command interpreter would split write nothing.
         {"C:\\WIN DOWS", "C:\\PKG", "none -1"}, {"C:\\WINDOWS", "C:\\PROGRAM FILES\\QOR", "none -1"},
         {"C:\\WINDOWS", "C:\\%TEMP%", "none -1"}, {"C:\\WINDOWS", "C:\\A&B", "none -1"},
-        {"C:\\WINDOWS", "", "none -1"}, {"C:\\WINDOWS", "\\", "none -1"}};
+        {"C:\\WINDOWS", "", "none -1"}, {"C:\\WINDOWS", "\\", "none -1"},
+        // Relative directories would name other places when the batch runs;
+        // a batch path too long is none.
+        {"WINDOWS", "C:\\PKG", "none -1"}, {"C:\\WINDOWS", "PKG", "none -1"}, {"", "C:\\PKG", "none -1"},
+        {veryLongWindows.c_str(), "C:\\PKG", "none -1"}};
     for (const auto& r : rows) {
         BatchPaths paths;
         BatchBlock block;
