@@ -33,6 +33,13 @@ TEST(Placement, EachRowOfTheTable)
     }
 }
 
+// 128 bands from blue 255 down to 1, two steps apart.
+TEST(Backdrop, BandBlues)
+{
+    EXPECT_EQ(std::make_tuple(BandBlue(0), BandBlue(1), BandBlue(kBackdropBands - 1)),
+              std::make_tuple(255, 253, 1));
+}
+
 TEST(Sequence, SystemDirectoryKindAndDriveRoot)
 {
     const struct { const char *windows, *system; int kind; } kinds[] = {

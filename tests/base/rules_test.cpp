@@ -78,6 +78,9 @@ TEST(CommandTail, SwitchesAndTheLogPath)
         {"/LOG=\"C:\\a\" b", "l", "C:\\a"},
         {"/LOG=", "lb", ""}, {"/LOG", "lb", ""}, {"/LOG=\"C:\\open", "lb", ""},
         {"/LOG=C:\\" + long300, "lb", ""},
+        // The longest path the field holds, at the very end of the tail.
+        {"/S /LOG=C:\\" + std::string(kLogPathSize - 4, 'q'), "eul", "C:\\" + std::string(kLogPathSize - 4, 'q')},
+        {"/S /LOG=C:\\" + std::string(kLogPathSize - 3, 'q'), "eulb", ""},
         // Unquoted words that together fill the word buffer to its last byte.
         {"/LOG=" + std::string(100, 'a') + " " + std::string(162, 'b'), "lb", ""},
     };

@@ -26,5 +26,8 @@ TEST(GroupList, WholeLinesOnly)
     // The bytes after the list's length are not read.
     const std::string cut = "Accessories\r\nBrackenfield Printing Sys" "tem";
     EXPECT_FALSE(GroupListHolds(cut.data(), cut.size() - 3, kGroup));
-    EXPECT_FALSE(GroupListHolds("x", 1, ""));
+    // No name is no group, not even beside an empty line; a name of one
+    // letter is one.
+    EXPECT_FALSE(GroupListHolds("x\r\n\r\ny", 6, ""));
+    EXPECT_TRUE(GroupListHolds("x\r\ny", 4, "Y"));
 }

@@ -127,7 +127,7 @@ TEST(Paths, CanonicalFormAndWhereAPathLies)
 {
     const struct { const char *path, *expected; std::size_t size = kMaxPath; } canonical[] = {  // "-": no fit
         {"c:\\Windows\\", "C:\\WINDOWS"}, {"C:/A//B/./C", "C:\\A\\B\\C"}, {"C:\\", "C:"}, {"", ""},
-        {"C:\\A\\..\\..\\B", "C:\\B"}, {"C:\\DATA. \\X", "C:\\DATA\\X"}, {"C:\\A\\...\\B", "C:\\A\\B"},
+        {"C:\\A\\..\\..\\B", "C:\\B"}, {"C:\\DATA. \\X", "C:\\DATA\\X"}, {"C:\\A\\...\\B", "C:\\A\\B"}, {"C:\\A\\ .\\B", "C:\\A\\B"},
         {"\\\\srv\\share\\..\\x", "\\\\SRV\\SHARE\\X"}, {"C:\\ABC", "-", 6}, {"C:\\AB", "C:\\AB", 6}};
     for (const auto& r : canonical) {
         std::vector<char> out(r.size, 'x');  // on the heap, where a write past its end shows
