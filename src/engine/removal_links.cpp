@@ -35,10 +35,12 @@ bool IsAbsolute(const char* canonical)
     return (letter && canonical[1] == ':') || (c == '\\' && canonical[1] == '\\');
 }
 
+// A final path is a whole one, from a drive or a share, or none at all.
 bool CanonicalFinal(const char* final, char* out, std::size_t size)
 {
     char stripped[kReachPathSize];
-    return StripLongPrefix(final, stripped, sizeof stripped) && CanonicalPath(stripped, out, size);
+    return StripLongPrefix(final, stripped, sizeof stripped) && CanonicalPath(stripped, out, size) &&
+           IsAbsolute(out);
 }
 
 }  // namespace
