@@ -26,13 +26,13 @@ bool QueryForm(const char* canonical, std::size_t length, char* out, std::size_t
     return true;
 }
 
-// A drive ("C:") or a server's share ("\\S\H") begins the path: a relative
-// path would be resolved from a current directory that the check does not see.
+// A drive ("C:", in upper case in a canonical path) or a server's share
+// ("\\S\H") begins the path: a relative path would be resolved from a
+// current directory that the check does not see.
 bool IsAbsolute(const char* canonical)
 {
     char c = canonical[0];
-    bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    return (letter && canonical[1] == ':') || (c == '\\' && canonical[1] == '\\');
+    return (c >= 'A' && c <= 'Z' && canonical[1] == ':') || (c == '\\' && canonical[1] == '\\');
 }
 
 // A final path is a whole one, from a drive or a share, or none at all.
@@ -61,7 +61,6 @@ bool StripLongPrefix(const char* path, char* out, std::size_t size)
 void ResolveReachBase(ReachBase* base, const char* dir, const PathQueries& queries)
 {
     base->answer = FinalPathAnswer::Failed;
-    base->final[0] = '\0';
     char query[kReachPathSize];
     if (!CanonicalPath(dir, base->path, sizeof base->path) || !IsAbsolute(base->path) ||
         !QueryForm(base->path, std::strlen(base->path), query, sizeof query)) {
@@ -112,7 +111,9 @@ Reach CheckReach(const char* path, const ReachBase& base, const PathQueries& que
     // Where the system really leads: the path exactly as the deletion gets it.
     char final[kReachPathSize];
     FinalPathAnswer answer = queries.finalPath(queries.context, path, final, sizeof final);
-    if (answer == FinalPathAnswer::Unavailable && base.answer == FinalPathAnswer::Unavailable)
+    // Without final paths there are no file links, and a junction shows in
+    // the attributes.
+    if (answer == FinalPathAnswer::Unavailable)
         return Reach::Direct;
     if (answer != FinalPathAnswer::Found || base.answer != FinalPathAnswer::Found)
         return Reach::Unchecked;

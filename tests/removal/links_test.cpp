@@ -63,6 +63,8 @@ FinalPathAnswer FakeFinalPath(void* context, const char* path, char* out, std::s
 }
 
 const std::string kLongName(240, 'L');
+// The longest path the check takes (its final path is longer still).
+const std::string kLongestName(kReachPathSize - 9, 'M');
 
 // The install directory C:\PKG with BIN a link to another folder, HELP\EN a
 // link to the Windows directory, LINK.TXT a link to a file as Wine shows one
@@ -75,6 +77,10 @@ FakeSystem Layout()
     FakeSystem fs;
     fs.entries = {
         {"C:\\", kDir, "\\\\?\\C:\\"},
+        {"A:\\", kDir, "\\\\?\\A:\\"},
+        {"A:\\A.DLL", kFile, "\\\\?\\A:\\A.DLL"},
+        {"Z:\\", kDir, "\\\\?\\Z:\\"},
+        {"Z:\\Z.DLL", kFile, "\\\\?\\Z:\\Z.DLL"},
         {"C:\\PKG", kDir, "\\\\?\\C:\\PKG"},
         {"C:\\PKG\\A.DLL", kFile, "\\\\?\\C:\\PKG\\A.DLL"},
         {"C:\\PKG\\SUB", kDir, "\\\\?\\C:\\PKG\\SUB"},
@@ -90,6 +96,7 @@ FakeSystem Layout()
         {"C:\\PKG\\REL.DLL", kFile, "REL.DLL"},
         {"C:\\PKG\\HIDDEN\\X.DLL", kFile, "\\\\?\\C:\\PKG\\HIDDEN\\X.DLL"},
         {"C:\\PKG\\" + kLongName, kFile, "\\\\?\\C:\\PKG\\" + kLongName},
+        {"C:\\PKG\\" + kLongestName, kFile, "\\\\?\\C:\\PKG\\" + kLongestName},
         {"C:\\LINKED", kDir | kLink, "\\\\?\\C:\\PKG"},
         {"C:\\LINKED\\A.DLL", kFile, "\\\\?\\C:\\PKG\\A.DLL"},
         {"C:\\WINDOWS\\SYSTEM32", kDir, "\\\\?\\C:\\Windows\\SysWOW64"},
@@ -125,6 +132,8 @@ TEST(Links, EachPlaceALinkCanBe)
         {"C:\\PKG", "C:\\PKG", Reach::Direct, Reach::Direct},
         {"C:\\PKG", "C:\\PKG\\SUB", Reach::Direct, Reach::Direct},
         {"C:\\", "C:\\PKG\\A.DLL", Reach::Direct, Reach::Direct},
+        {"a:\\", "A:\\A.DLL", Reach::Direct, Reach::Direct},
+        {"Z:", "Z:\\Z.DLL", Reach::Direct, Reach::Direct},
         // A link as the file's directory, as a component further up, as the
         // directory removed, as the file itself.
         {"C:\\PKG", "C:\\PKG\\BIN\\C.EXE", Reach::ThroughLink, Reach::ThroughLink},
@@ -154,11 +163,13 @@ TEST(Links, EachPlaceALinkCanBe)
         {"C:\\PKG", "C:\\PKGX\\A.DLL", Reach::Unchecked, Reach::Unchecked},
         {"C:\\PKG", "C:\\PKG\\..\\ELSE\\T.TXT", Reach::Unchecked, Reach::Unchecked},
         {"PKG", "PKG\\A.DLL", Reach::Unchecked, Reach::Unchecked},
+        {":PKG", ":PKG\\A.DLL", Reach::Unchecked, Reach::Unchecked},
         {"", "C:\\PKG\\A.DLL", Reach::Unchecked, Reach::Unchecked},
         {"C:\\PKG", "C:\\PKG\\LOCKED.DLL", Reach::Unchecked, Reach::Direct},
         {"C:\\PKG", "C:\\PKG\\REL.DLL", Reach::Unchecked, Reach::Direct},
         {"C:\\PKG", "C:\\PKG\\" + kLongName, Reach::Direct, Reach::Direct},
         {"C:\\PKG", tooLong, Reach::Unchecked, Reach::Unchecked},
+        {"C:\\PKG", "C:\\PKG\\" + kLongestName, Reach::Unchecked, Reach::Direct},
         {"C:\\SHORT", "C:\\SHORT\\" + std::string(30, 'F'), Reach::Unchecked, Reach::Direct},
     };
     FakeSystem fs = Layout();
@@ -181,7 +192,8 @@ TEST(Links, LongFormsOfFinalPaths)
     const char* rows[][2] = {{"\\\\?\\C:\\PKG", "C:\\PKG"},
                              {"\\\\?\\UNC\\SRV\\SHARE\\PKG", "\\\\SRV\\SHARE\\PKG"},
                              {"C:\\PKG", "C:\\PKG"},
-                             {"\\\\SRV\\SHARE", "\\\\SRV\\SHARE"}};
+                             {"\\\\SRV\\SHARE", "\\\\SRV\\SHARE"},
+                             {"\\\\?\\", ""}};
     for (auto& r : rows) {
         char out[32];
         std::memset(out, 'x', sizeof out);
