@@ -3,6 +3,7 @@
 // case, a system without final paths, and paths too long to check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -185,6 +186,31 @@ TEST(Links, EachPlaceALinkCanBe)
         }
         EXPECT_EQ(got, std::string(Name(r.withFinal)) + " " + Name(r.without) + " ") << r.base << " | " << r.path;
     }
+}
+
+// Each file is checked against the directory of the configuration it lies
+// in: one checked against another would be kept, or pass unchecked above it.
+TEST(Links, TheDirectoryEachFileIsCheckedIn)
+{
+    g_config = ConfigRecord();
+    std::strcpy(g_config.WindowsDir, "C:\\WINNT");
+    std::strcpy(g_config.SystemDir, "C:\\WINNT\\SYSTEM32");
+    std::strcpy(g_config.InstallDir, "C:\\QOR4400");
+    const char* dirs[] = {g_config.WindowsDir, g_config.SystemDir, g_config.InstallDir};
+    auto which = [&](const char* dir) { return std::string(1, "WSI?"[std::find(dirs, dirs + 3, dir) - dirs]); };
+    std::string got;
+    for (int kind : {kSystemDirIsWindowsSystem, kSystemDirElsewhere}) {
+        g_config.SystemDirKind = kind;
+        for (const char* name : {"windows", "SYSTEM", "System32", ".", "HELP\\EN"})
+            got += which(DestinationBase(name));
+        got += " ";
+    }
+    for (int row = 0; row < kAfterWalkFiles; ++row) {
+        char path[kRemovalPathSize];
+        const char* dir = nullptr;
+        got += BuildAfterWalkPath(row, path, sizeof path, &dir) ? which(dir) : "-";
+    }
+    EXPECT_EQ(got, "WSIII WWIII ISSWI");
 }
 
 TEST(Links, LongFormsOfFinalPaths)
