@@ -8,7 +8,8 @@
 # behind the links as it was, delete the package's other files as ever, and
 # log each kept path with "reached through a link". Last, the install
 # directory itself a link to the package's folder: nothing of it goes, and
-# nothing of it is queued for the next start.
+# nothing of it is queued for the next start; through the pages, the run
+# ends at the gauge library, whose working copy would be written there.
 . "$(dirname "$0")/e2e.sh" links
 setup /bin
 HELP_EN="Q44PCL.HLP Q44PS.HLP QVWPD.HLP QVTP.HLP QVPANEL.HLP QVSTATUS.HLP"
@@ -98,6 +99,9 @@ rm -f "$LOGFILE"
    </dev/null 2>/dev/null | tr -d '\r') >"$WORK/dirlink.run"
 [ "$(sed -n 's/^exit: //p' "$WORK/dirlink.run")" = 3010 ] && pass "linked install directory: exit code 3010" ||
   fail "linked install directory: $(cat "$WORK/dirlink.run")"
+# Before the next start of Windows (a new Wine session) would carry it out.
+queued=$(w reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations || true)
+grep -q -i 'QOR4400' <<<"$queued" && fail "queued for the next start: $queued" || pass "nothing queued for the next start"
 settle dirlink
 diff <(grep '^\./QORREAL/' "$WORK/linked.files") <(grep '^\./QORREAL/' "$WORK/dirlink.files") >/dev/null &&
   pass "every file of the linked folder unchanged" || fail "files of the linked folder changed"
@@ -112,6 +116,24 @@ for line in 'File kept (reached through a link): C:\QOR4400\README.TXT' \
             'Not queued for the next start of Windows (reached through a link): C:\QOR4400\QORDELET.EXE'; do
   grep -q -x -F "$line" "$WORK/dirlink.log" && pass "the log says: $line" || fail "the log lacks: $line"
 done
-queued=$(w reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations || true)
-grep -q -i 'QOR4400' <<<"$queued" && fail "queued for the next start: $queued" || pass "nothing queued for the next start"
+
+# The same through the pages: the gauge library's working copy would be
+# written behind the link, so the run ends with the gauge's message before
+# any file, and nothing of the folder goes.
+restore
+mv "$PKG" "$C/QORREAL"
+ln -s QORREAL "$PKG"
+rm -f "$WORK/exit.code"
+start_uninstaller
+need "the linked install directory's welcome page shown" driver wait welcome 20000
+driver click welcome 1
+need "the gauge's message shown" driver wait notice 60000
+notice=$(driver text notice 65535)
+[ "${notice#The file PERCENT.DLL cannot be loaded}" != "$notice" ] && pass "the gauge's message" || fail "notice: $notice"
+driver click notice 1
+wait_exit 20 || fail "the program did not end"
+settle dirlink-pages
+diff <(grep '^\./QORREAL/' "$WORK/linked.files") <(grep '^\./QORREAL/' "$WORK/dirlink-pages.files") >/dev/null &&
+  pass "through the pages, every file of the linked folder unchanged" || fail "files of the linked folder changed"
+check "no working copy of the gauge library behind the link" test ! -e "$C/QORREAL/GAUGE321.DLL"
 finish
