@@ -48,6 +48,11 @@ struct GaugeLibrary {
         char package[kMaxPath];
         if (!path[0] || !JoinPath(package, sizeof package, g_config.InstallDir, "GAUGE32.DLL"))
             return false;
+        // Never written, loaded or deleted through a link.
+        if (!MayRemove(g_config.InstallDir, path, "File kept")) {
+            path[0] = '\0';
+            return false;
+        }
         CopyCompressedFile(package, path);
         module = LoadLibraryA(path);
         return module != nullptr;
@@ -61,7 +66,7 @@ struct GaugeLibrary {
     void Release()
     {
         Free();
-        if (path[0])
+        if (path[0] && MayRemove(g_config.InstallDir, path, "File kept"))
             DeleteFileA(path);
         path[0] = '\0';
     }

@@ -33,6 +33,12 @@ int RemoveInstallDirectories(HWND progress);
 // it is a folder of the package's own (not a drive root, nor a directory of
 // the system's).
 void RemoveInstallDirectory();
+// Whether `path`, which must lie in `dir` (the install, the Windows or the
+// system directory), may be written or deleted: no junction or symbolic link
+// from `dir` on, and, where the system can say, it resolves inside `dir` as
+// its text says. Called right before the action; when false, the action log
+// has "`refusedAs` (reason): path".
+bool MayRemove(const char* dir, const char* path, const char* refusedAs);
 // The install directory is gone, or holds nothing but the uninstaller, which
 // waits for the next start: what a finished removal leaves.
 bool InstallDirHoldsNoFiles();

@@ -4,9 +4,27 @@
 
 #include <windows.h>
 
+#include "engine/removal_links.h"
+
 // Deletes the plain files directly in `directory` (a path without a trailing
 // backslash); failures are ignored.
 void DeleteFilesInDirectory(const char* directory);
+
+// A directory that removed paths must lie in (the install, the Windows or
+// the system directory), with where the system resolves it, read once: for a
+// phase, or for the few paths at hand.
+struct RemovalBase {
+    ReachBase resolved;
+    explicit RemovalBase(const char* dir);
+};
+// Called right before a path is deleted, removed, emptied or queued for the
+// next start of Windows, which may act on it only when this is true: no
+// junction or symbolic link from the base directory on, and, where the
+// system can say, the path resolves inside the base as its text says. A path
+// already gone passes (the deletion then finds nothing). Otherwise the
+// action log gets "`refusedAs` (reason): path", with the reason "reached
+// through a link" for a link.
+bool MayRemove(const RemovalBase& base, const char* path, const char* refusedAs);
 
 // DeleteFileA and RemoveDirectoryA for the removal, in a file of their own
 // (a test links its own to cut a run off at a chosen deletion). True when

@@ -112,6 +112,14 @@ void WriteDeferredDeletionBatch()
         LogAction("Batch for the next start of Windows not written (a path does not fit its commands)");
         return;
     }
+    // The batch deletes and removes by these names at the next start, with
+    // nobody to look: only names that lead where they say.
+    const RemovalBase install(g_config.InstallDir);
+    const char* refused = "Not queued for the next start of Windows";
+    if (!MayRemove(install, paths.uninstaller, refused) || !MayRemove(install, paths.directory, refused)) {
+        LogAction("Batch for the next start of Windows not written (a path it would name is kept)");
+        return;
+    }
 
     OFSTRUCT of = {};
     HFILE file = OpenFile(paths.batch, &of, OF_READWRITE);

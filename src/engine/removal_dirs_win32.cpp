@@ -9,6 +9,16 @@
 #include "resource.h"
 #include "setuplog/setuplog.h"
 
+static void RemoveAndLog(const char* path)
+{
+    if (RemoveRemovalDirectory(path))
+        LogAction("Directory removed: %s", path);
+    else if (RemovalTargetWasGone())
+        LogAction("Directory already gone: %s", path);
+    else
+        LogAction("Directory kept (%s): %s", RemovalFailureReason(), path);
+}
+
 int RemoveInstallDirectories(HWND progress)
 {
     char operation[100];
@@ -25,6 +35,7 @@ int RemoveInstallDirectories(HWND progress)
     if (g_config.InstallDir[0] == '\0' || !SetCurrentDirectoryA(g_config.InstallDir))
         return 0;
     controls.MoveGauge(1);
+    const RemovalBase install(g_config.InstallDir);
 
     // Entry 0 and the last two entries are never removed. In log order, a
     // parent listed before its own subdirectory is not empty yet and stays.
@@ -40,12 +51,10 @@ int RemoveInstallDirectories(HWND progress)
         }
         if (ShowsDirectoryPath(path))
             controls.ShowItem(path);
-        if (RemoveRemovalDirectory(path))
-            LogAction("Directory removed: %s", path);
-        else if (RemovalTargetWasGone())
-            LogAction("Directory already gone: %s", path);
-        else
-            LogAction("Directory kept (%s): %s", RemovalFailureReason(), path);
+        // A folder that is a link stays like one that is not empty: on Wine,
+        // RemoveDirectoryA removes the link's empty target and keeps the link.
+        if (MayRemove(install, path, "Directory kept"))
+            RemoveAndLog(path);
         controls.MoveGauge(i + 1);
     }
     if (progress)
@@ -55,12 +64,8 @@ int RemoveInstallDirectories(HWND progress)
 
 void RemoveInstallDirectory()
 {
-    if (!IsPackageInstallDir())
-        return;
-    if (RemoveRemovalDirectory(g_config.InstallDir))
-        LogAction("Directory removed: %s", g_config.InstallDir);
-    else
-        LogAction("Directory kept (%s): %s", RemovalFailureReason(), g_config.InstallDir);
+    if (IsPackageInstallDir() && MayRemove(g_config.InstallDir, g_config.InstallDir, "Directory kept"))
+        RemoveAndLog(g_config.InstallDir);
 }
 
 bool InstallDirHoldsNoFiles()

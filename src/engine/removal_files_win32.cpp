@@ -23,9 +23,12 @@ bool IsDotEntry(const char* name)
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-// Deletes one file and says so in the action log.
-bool DeleteAndLog(const char* path, bool logIfGone)
+// Deletes one file that must lie in `base`, unless it is reached through a
+// link, and says so in the action log.
+bool DeleteAndLog(const RemovalBase& base, const char* path, bool logIfGone)
 {
+    if (!MayRemove(base, path, "File kept"))
+        return false;
     char shown[kRemovalPathSize];
     PathForLog(path, shown, sizeof shown);
     if (DeleteRemovalFile(path)) {
@@ -84,6 +87,11 @@ bool RemovalTargetWasGone()
 
 void DeleteFilesInDirectory(const char* directory)
 {
+    // A folder that is a link, or lies behind one, is never emptied: its
+    // files are somebody else's.
+    RemovalBase base(g_config.InstallDir);
+    if (!MayRemove(base, directory, "Directory not emptied"))
+        return;
     char pattern[kEmptyingPathSize];
     if (FormatText(pattern, sizeof pattern, "%s\\*.*", directory) < 0)
         return;
@@ -99,7 +107,7 @@ void DeleteFilesInDirectory(const char* directory)
         char path[kEmptyingPathSize];
         if (FormatText(path, sizeof path, "%s\\%s", directory, found.cFileName) < 0)
             continue;
-        DeleteAndLog(path, false);
+        DeleteAndLog(base, path, false);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
@@ -116,6 +124,13 @@ int DeleteInstalledFiles(HWND progress)
     if (!JoinPath(setupLog, sizeof setupLog, g_config.InstallDir, "QVSETUP.INF"))
         setupLog[0] = '\0';
     s_deferredLog[0] = '\0';
+
+    // Where the three directories really are is read once; each file is
+    // checked right before it is deleted.
+    const RemovalBase install(g_config.InstallDir), windows(g_config.WindowsDir), system(g_config.SystemDir);
+    auto baseOf = [&](const char* dir) -> const RemovalBase& {
+        return dir == g_config.WindowsDir ? windows : dir == g_config.SystemDir ? system : install;
+    };
 
     ProgressControls controls(progress);
     int count = SetupLogQuery(kGetFileCount, 0, nullptr);
@@ -150,7 +165,7 @@ int DeleteInstalledFiles(HWND progress)
             // Read again by a run that has to finish what this one began.
             lstrcpynA(s_deferredLog, path, sizeof s_deferredLog);
             LogAction("File kept until the end (the setup log): %s", setupLog);
-        } else if (!DeleteAndLog(path, true)) {
+        } else if (!DeleteAndLog(baseOf(DestinationBase(dirName)), path, true)) {
             if (int* flag = CompletionFlagFor(name))
                 *flag = 0;
         }
@@ -164,8 +179,9 @@ int DeleteInstalledFiles(HWND progress)
     EmptyRecordedSubdirectory();
     for (int row = 0; row < kAfterWalkFiles; ++row) {
         char path[kRemovalPathSize];
-        if (BuildAfterWalkPath(row, path, sizeof path))
-            DeleteAndLog(path, false);
+        const char* dir = nullptr;
+        if (BuildAfterWalkPath(row, path, sizeof path, &dir))
+            DeleteAndLog(baseOf(dir), path, false);
     }
     return 1;
 }
@@ -173,6 +189,6 @@ int DeleteInstalledFiles(HWND progress)
 void DeleteDeferredSetupLog()
 {
     if (s_deferredLog[0])
-        DeleteAndLog(s_deferredLog, true);
+        DeleteAndLog(RemovalBase(g_config.InstallDir), s_deferredLog, true);
     s_deferredLog[0] = '\0';
 }

@@ -116,20 +116,23 @@ int* CompletionFlagFor(const char* fileName)
     return nullptr;
 }
 
+const char* DestinationBase(const char* dirName)
+{
+    if (CompareNoCase(dirName, "WINDOWS") == 0)
+        return g_config.WindowsDir;
+    if (CompareNoCase(dirName, "SYSTEM") == 0)
+        return g_config.SystemDirKind == kSystemDirElsewhere ? g_config.WindowsDir : g_config.SystemDir;
+    return g_config.InstallDir;
+}
+
 bool BuildDestinationDir(char* out, std::size_t size, const char* dirName)
 {
     if (size == 0)
         return false;
     out[0] = '\0';
-    const char* dir = nullptr;
-    if (CompareNoCase(dirName, "WINDOWS") == 0) {
-        dir = g_config.WindowsDir;
-    } else if (CompareNoCase(dirName, "SYSTEM") == 0) {
-        dir = g_config.SystemDirKind == kSystemDirElsewhere ? g_config.WindowsDir
-                                                            : g_config.SystemDir;
-    }
+    const char* dir = DestinationBase(dirName);
     int n;
-    if (dir != nullptr) {
+    if (dir != g_config.InstallDir) {
         n = FormatText(out, size, "%s", dir);
     } else {
         if (!IsSafeDirName(dirName) || !IsAbsolutePath(g_config.InstallDir))
@@ -344,7 +347,7 @@ bool BuildInstallSubdir(char* out, std::size_t size, const char* dirName)
     return JoinPath(out, size, g_config.InstallDir, dirName);
 }
 
-bool BuildAfterWalkPath(int row, char* out, std::size_t size)
+bool BuildAfterWalkPath(int row, char* out, std::size_t size, const char** dir)
 {
     const struct {
         const char* dir;
@@ -368,6 +371,8 @@ bool BuildAfterWalkPath(int row, char* out, std::size_t size)
     // particular: only the package's own folder holds them for certain.
     if (kFiles[row].dir == g_config.InstallDir && !IsPackageInstallDir())
         return false;
+    if (dir)
+        *dir = kFiles[row].dir;
     return JoinPath(out, size, kFiles[row].dir, kFiles[row].name);
 }
 

@@ -38,6 +38,9 @@ int* CompletionFlagFor(const char* fileName);
 // system-directory kind is 403), or a subdirectory of the install directory.
 // False, with `out` empty, for an unsafe name or one that does not fit.
 bool BuildDestinationDir(char* out, std::size_t size, const char* dirName);
+// The directory of the configuration that such a file must lie in: the
+// Windows or the system directory it goes to, or the install directory.
+const char* DestinationBase(const char* dirName);
 
 // What to do with one file entry. `dirKnown` is false when its directory
 // identifier names no directory entry.
@@ -98,8 +101,9 @@ int DirectoryRangeEnd(int dirCount);
 constexpr int kAfterWalkFiles = 5;
 // The path of row `row`; false (nothing to delete) when its directory is
 // unknown, the path does not fit, or the row is in an install directory that
-// is not the package's own folder.
-bool BuildAfterWalkPath(int row, char* out, std::size_t size);
+// is not the package's own folder. `*dir`, when asked for, gets the row's
+// directory of the configuration.
+bool BuildAfterWalkPath(int row, char* out, std::size_t size, const char** dir = nullptr);
 
 // The font directory is removed without being named on screen.
 bool ShowsDirectoryPath(const char* path);

@@ -4,6 +4,7 @@
 
 #include "base/base.h"
 #include "engine/engine.h"
+#include "engine/removal.h"
 #include "engine/restart.h"
 
 void QueueRestartDeletions()
@@ -13,6 +14,8 @@ void QueueRestartDeletions()
     // Failures (an account that may not write the pending list) are not
     // reported: the batch is written and the reboot goes ahead as before.
     for (int i = 0; i < count; ++i) {
+        if (!MayRemove(g_config.InstallDir, paths[i], "Not queued for the next start of Windows"))
+            continue;
         if (MoveFileExA(paths[i], nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
             LogAction("Queued for deletion at the next start of Windows: %s", paths[i]);
         else

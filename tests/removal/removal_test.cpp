@@ -4,6 +4,7 @@
 // Windows directory of the test's own and run by wine's cmd.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "engine/engine.h"
 #include "engine/removal.h"
 #include "engine/removal_win32.h"
+#include "engine/restart.h"
 #include "setuplog/setuplog.h"
 #include "support/winsupport.h"
 
@@ -46,6 +48,50 @@ Paths Existing(const Paths& paths)
     return found;
 }
 
+// Runs a Unix program from `dir` and waits until `done` holds: Wine starts
+// one without a handle to wait on.
+template <typename Done> bool RunUnix(const std::string& command, const std::string& dir, Done done)
+{
+    std::vector<char> text(command.begin(), command.end() + 1);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+        return false;
+    for (HANDLE h : {pi.hProcess, pi.hThread})
+        if (h)
+            CloseHandle(h);
+    for (DWORD start = GetTickCount(); !done(); Sleep(10))
+        if (GetTickCount() - start > 20000)
+            return false;
+    return true;
+}
+
+// A Unix symbolic link, which Wine shows as a junction: `link` (a Windows
+// path) to `target`, a Unix path from the link's folder.
+void MakeLink(const std::string& link, const std::string& target)
+{
+    std::size_t slash = link.rfind('\\');
+    ASSERT_TRUE(RunUnix("/bin/ln -s " + target + " " + link.substr(slash + 1), link.substr(0, slash),
+                        [&] { return FileExists(link); }))
+        << link;
+}
+
+// The scratch tree goes with Unix's rm, which removes links and not what
+// they point at; Windows' own removal would empty the targets and leave
+// links that point nowhere, which Wine no longer lists.
+void RemoveScratchTree()
+{
+    SetCurrentDirectoryA("C:\\");
+    if (FileExists(kRoot))
+        RunUnix("/bin/rm -rf " + kRoot.substr(3), "C:\\", [] { return !FileExists(kRoot); });
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
 // What the gauge received: 'r' a range or 'p' a position, the value, and
 // the item line at that moment.
 using Step = std::tuple<char, int, std::string>;
@@ -74,7 +120,7 @@ protected:
     // progress dialog's two lines and a recording gauge.
     void SetUp() override
     {
-        Process("cmd /c rmdir /s /q " + kRoot).WaitExit(30000);
+        RemoveScratchTree();
         MakeFile(sys + "\\");
         MakeFile(pkg + "\\");
         lstrcpynA(g_config.InstallDir, pkg.c_str(), sizeof g_config.InstallDir);
@@ -95,8 +141,8 @@ protected:
     void TearDown() override
     {
         DestroyWindow(progress);
-        SetCurrentDirectoryA("C:\\");
-        Process("cmd /c rmdir /s /q " + kRoot).WaitExit(30000);
+        CloseActionLog();
+        RemoveScratchTree();
     }
     void LoadLog(const std::string& dirs, const std::string& files)
     {
@@ -213,6 +259,101 @@ TEST_F(Removal, OddInstallDirectoriesLoseNothingTheLogDoesNotList)
         EXPECT_EQ(Existing(victims), victims) << row.first << " " << row.second;
         SetCurrentDirectoryA("C:\\");
     }
+}
+
+// Links where a user who may write to the install directory could lay them:
+// the folder of listed files (BIN), a folder further down (HELP\EN, into the
+// Windows directory), the folder that is emptied (SPOOL), an empty folder of
+// the walk, and a listed file. What lies behind them stays, and so do the
+// links; the rest goes as ever; the log says why each one was kept.
+TEST_F(Removal, NothingIsDeletedOrRemovedThroughALink)
+{
+    const std::string log = kRoot + "\\removal.log";
+    ASSERT_TRUE(OpenActionLog(log.c_str()));
+    LoadLog("2=SPOOL\r\n3=BIN\r\n4=HELP\\EN\r\n5=HELP\r\n6=EMPTY\r\n7=WINDOWS\r\n8=SYSTEM\r\n",
+            "A.TXT,1,,0,1,N\r\nLINK.DLL,1,,0,1,N\r\nB1.EXE,3,,0,1,N\r\nB2.EXE,3,,0,1,N\r\n"
+            "H1.HLP,4,,0,1,N\r\nWINHELP.EXE,4,,0,1,N\r\nH2.HLP,5,,0,1,N\r\nW.DLL,7,,0,1,N\r\n");
+    const Paths deleted = {"A\\B\\A.TXT", "A\\B\\HELP\\H2.HLP", "WIN\\W.DLL", "A\\B\\spooler.que"};
+    const Paths behind = {"OUT\\BIN\\B1.EXE", "OUT\\BIN\\B2.EXE", "OUT\\SPOOL\\JOB.SPL", "OUT\\EMPTY\\",
+                          "OUT\\VICTIM.DLL", "WIN\\H1.HLP", "WIN\\WINHELP.EXE"};
+    for (const Paths* list : {&deleted, &behind})
+        for (const std::string& f : *list)
+            MakeFile(kRoot + "\\" + f);
+    MakeFile(pkg + "\\HELP\\");
+    const Paths links = {"A\\B\\BIN", "A\\B\\SPOOL", "A\\B\\EMPTY", "A\\B\\LINK.DLL", "A\\B\\HELP\\EN"};
+    const char* targets[] = {"../../OUT/BIN", "../../OUT/SPOOL", "../../OUT/EMPTY", "../../OUT/VICTIM.DLL",
+                             "../../../WIN"};
+    for (std::size_t i = 0; i < links.size(); ++i)
+        MakeLink(kRoot + "\\" + links[i], targets[i]);
+    EXPECT_EQ(GetFileAttributesA((pkg + "\\BIN").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+
+    EXPECT_EQ(DeleteInstalledFiles(progress), 1);
+    EXPECT_EQ(RemoveInstallDirectories(progress), 1);
+    CloseActionLog();
+    EXPECT_EQ(Existing(deleted), Paths());
+    EXPECT_EQ(Existing(behind), behind);
+    EXPECT_EQ(Existing(links), links);
+    const std::vector<std::string> lines = Lines(log);
+    for (const char* kept : {"File kept (reached through a link): A\\B\\BIN\\B1.EXE",
+                             "File kept (reached through a link): A\\B\\BIN\\B2.EXE",
+                             "File kept (reached through a link): A\\B\\HELP\\EN\\H1.HLP",
+                             "File kept (reached through a link): A\\B\\HELP\\EN\\WINHELP.EXE",
+                             "File kept (reached through a link): A\\B\\LINK.DLL",
+                             "Directory not emptied (reached through a link): A\\B\\SPOOL",
+                             "Directory kept (reached through a link): A\\B\\SPOOL",
+                             "Directory kept (reached through a link): A\\B\\BIN",
+                             "Directory kept (reached through a link): A\\B\\HELP\\EN",
+                             "Directory kept (reached through a link): A\\B\\EMPTY", "File deleted: A\\B\\A.TXT"}) {
+        std::string line = kept;
+        line.insert(line.find(": ") + 2, kRoot + "\\");
+        EXPECT_TRUE(HasLine(lines, line)) << line;
+    }
+}
+
+// The install directory itself a link to the package's folder: nothing in
+// it goes, and nothing is left for the next start of Windows, neither in the
+// system's list nor in winstart.bat.
+TEST_F(Removal, AnInstallDirectoryThatIsALinkLosesNothing)
+{
+    const std::string linked = kRoot + "\\A\\LINKED";
+    MakeLink(linked, "B");
+    LoadLog("2=DATA\r\n3=SUB\r\n4=WINDOWS\r\n5=SYSTEM\r\n",
+            "A.TXT,1,,0,1,N\r\nD.DAT,2,,0,1,N\r\nQVSETUP.INF,1,,0,1,N\r\nQORDELET.EXE,1,,0,1,N\r\n");
+    const Paths kept = {"A\\B\\A.TXT", "A\\B\\DATA\\D.DAT", "A\\B\\DATA\\SPOOLED.SPL", "A\\B\\SUB\\",
+                        "A\\B\\spooler.que", "A\\B\\VORNPRNT.DLL", "A\\B\\QORDELET.EXE", "A\\B\\QVSETUP.INF"};
+    for (const std::string& f : kept)
+        MakeFile(kRoot + "\\" + f);
+    lstrcpynA(g_config.InstallDir, linked.c_str(), sizeof g_config.InstallDir);
+    g_config.SystemDirKind = kSystemDirElsewhere;
+    const std::string log = kRoot + "\\removal.log";
+    ASSERT_TRUE(OpenActionLog(log.c_str()));
+
+    DeleteInstalledFiles(progress);
+    RemoveInstallDirectories(progress);
+    DeleteDeferredSetupLog();
+    SetCurrentDirectoryA("C:\\");
+    QueueRestartDeletions();
+    WriteDeferredDeletionBatch();
+    CloseActionLog();
+    EXPECT_EQ(Existing(kept), kept);
+    EXPECT_TRUE(FileExists(linked));
+    EXPECT_FALSE(FileExists(batch));
+    char pending[4096] = "";
+    DWORD size = sizeof pending;
+    RegGetValueA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                 "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, pending, &size);
+    for (const char* p = pending; *p; p += lstrlenA(p) + 1)
+        EXPECT_EQ(std::string(p).find("LINKED"), std::string::npos) << p;
+    const std::vector<std::string> lines = Lines(log);
+    for (const std::string& line : {"File kept (reached through a link): " + linked + "\\A.TXT",
+                                    "File kept (reached through a link): " + linked + "\\DATA\\D.DAT",
+                                    "Directory not emptied (reached through a link): " + linked + "\\DATA",
+                                    "Directory kept (reached through a link): " + linked + "\\SUB",
+                                    "File kept (reached through a link): " + linked + "\\QVSETUP.INF",
+                                    "Not queued for the next start of Windows (reached through a link): " + linked +
+                                        "\\QORDELET.EXE",
+                                    "Not queued for the next start of Windows (reached through a link): " + linked})
+        EXPECT_TRUE(HasLine(lines, line)) << line;
 }
 
 TEST_F(Removal, BatchCasesAAndBRunByCmdDeleteTheFilesAndThemselves)

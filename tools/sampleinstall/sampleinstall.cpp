@@ -26,6 +26,8 @@
 //                   into WIN.INI, next to package patterns
 //   /winstart       leave a winstart.bat of an earlier uninstall that another
 //                   program has added lines to since
+//   /bin            put the programs into a BIN folder and most help files
+//                   into HELP\EN, each a directory entry of its own
 //
 // What it lays down:
 //   - the files of the setup log, QVSETUP.INF itself, spool files in the
@@ -67,7 +69,7 @@ std::string g_windowsDir;
 std::string g_systemDir;  // where SYSTEM entries go, by the uninstaller's rule
 std::string g_installDir = "C:\\QOR4400";
 int g_style = 200;
-bool g_longSpool = false, g_longLines = false;
+bool g_longSpool = false, g_longLines = false, g_binFolders = false;
 
 std::string Join(const std::string& dir, const std::string& name)
 {
@@ -139,6 +141,9 @@ void SamplePackage(std::vector<Dir>* dirs, std::vector<File>* files)
              {5, "HELP"},  {6, "PPD"},   {7, "WINDOWS"},        {8, "SYSTEM"}};
     if (g_longSpool)
         (*dirs)[1].name = "SPOOLING_DIRECTORY_WITH_A_VERY_LONG_NAME_X";
+    // HELP\EN before HELP: a folder goes only once its subfolders have gone.
+    if (g_binFolders)
+        dirs->insert(dirs->begin() + 4, {{9, "BIN"}, {10, "HELP\\EN"}});
     const char* install[] = {"QORDELET.EXE", "GAUGE32.DLL",  "QVSETUP.INF",  "VORNWPSD.EXE",
                              "QVWPD.EXE",    "QVTP.EXE",     "WINPCL.EXE",   "QVPANEL.EXE",
                              "FONTMON.EXE",  "QVSTATUS.EXE", "QVSPOOL.EXE",  "README.TXT",
@@ -155,6 +160,15 @@ void SamplePackage(std::vector<Dir>* dirs, std::vector<File>* files)
     for (const char* n : {"Q44PCL.HLP", "Q44PS.HLP", "QVWPD.HLP", "QVTP.HLP", "QVPANEL.HLP",
                           "QVSTATUS.HLP", "Q44GDI.HLP", "FONTMON.HLP"})
         files->push_back({n, 5, "", true});
+    if (g_binFolders) {
+        const std::string programs = " QVTP.EXE WINPCL.EXE QVPANEL.EXE FONTMON.EXE QVSTATUS.EXE QVSPOOL.EXE ";
+        for (File& f : *files) {
+            if (f.dir == 1 && programs.find(" " + f.name + " ") != std::string::npos)
+                f.dir = 9;
+            else if (f.dir == 5 && f.name != "Q44GDI.HLP" && f.name != "FONTMON.HLP")
+                f.dir = 10;
+        }
+    }
     for (const char* n : {"QOR4400.PPD", "QOR4400.SPD", "QOR2890.PPD", "QOR2890.SPD"})
         files->push_back({n, 6, "", true});
     files->push_back({"VORNPRNT.DLL", 7, "", true});
@@ -483,7 +497,7 @@ int main(int argc, char** argv)
     if (argc < 2) {
         std::fprintf(stderr, "usage: sampleinstall PAYLOAD [/dir:PATH] [/style:N] [/files:N] "
                              "[/dirs:M] [/extra:N] [/winini:KB] [/noprinters] [/nogroup] [/longspool] "
-                             "[/longlines] [/winstart]\n");
+                             "[/longlines] [/winstart] [/bin]\n");
         return 2;
     }
     std::string payload = argv[1];
@@ -507,6 +521,8 @@ int main(int argc, char** argv)
             g_longLines = true;
         if (lstrcmpiA(argv[i], "/winstart") == 0)
             earlierBatch = true;
+        if (lstrcmpiA(argv[i], "/bin") == 0)
+            g_binFolders = true;
     }
 
     char buf[MAX_PATH];
