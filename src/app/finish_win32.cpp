@@ -64,20 +64,32 @@ void FinishUnattendedRun(HWND owner)
     else
         WriteDeferredDeletionBatch();
     // The install directory goes at the next start at the earliest while it
-    // still holds QORDELET.EXE (or anything else).
-    bool waiting = g_config.InstallDir[0] != '\0' &&
-                   GetFileAttributesA(g_config.InstallDir) != INVALID_FILE_ATTRIBUTES;
+    // still holds QORDELET.EXE (or anything else); a file that waits for the
+    // next start is said; one that nothing will remove fails the run, which
+    // is never reported as a whole removal while it is there.
+    bool waiting = g_remains.waiting > 0 ||
+                   (g_config.InstallDir[0] != '\0' &&
+                    GetFileAttributesA(g_config.InstallDir) != INVALID_FILE_ATTRIBUTES);
+    const char* left = g_remains.left > 0
+                           ? "not all removed: files of the package's were left that nothing will "
+                             "remove; the log names them"
+                           : nullptr;
     if (g_options.restart) {
         EnableShutdownPrivilege();
         if (RequestReboot()) {
-            SetRunResult(kExitRestartStarted, "removed, and the restart that finishes it was started");
+            if (left)
+                SetRunResult(kExitFailed, left);
+            else
+                SetRunResult(kExitRestartStarted, "removed, and the restart that finishes it was started");
             EndActionLog();
             DestroyWindow(owner);
             return;
         }
         LogAction("Windows refused the restart");
     }
-    if (waiting)
+    if (left)
+        SetRunResult(kExitFailed, left);
+    else if (waiting)
         SetRunResult(kExitRestartPending, "removed; some files wait for the next start of Windows");
     else
         SetRunResult(kExitRemoved, "removed; nothing waits for a restart");

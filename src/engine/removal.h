@@ -15,6 +15,7 @@ void DeleteFilesInDirectory(const char* directory);
 // phase, or for the few paths at hand.
 struct RemovalBase {
     ReachBase resolved;
+    const char* dir;
     explicit RemovalBase(const char* dir);
 };
 // Called right before a path is deleted, removed, emptied or queued for the
@@ -37,6 +38,11 @@ const char* RemovalFailureReason();
 // Whether the last deletion failed because the file or directory was
 // already gone.
 bool RemovalTargetWasGone();
+// Whether the last deletion of `path` failed because a program had the file
+// open (NT refuses a running program's file, the Windows 95 family any open
+// one, as access denied): one the next start of Windows can still delete. A
+// read-only file is not: the next start would fail on it too.
+bool RemovalTargetInUse(const char* path);
 // `file` open at its start: the offset of the end of the first line that
 // begins with `text` (ignoring case), or -1 when there is none or a read
 // fails. Only CR ends a line.

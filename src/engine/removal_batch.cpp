@@ -28,6 +28,14 @@ bool FormatWhole(char* out, std::size_t size, const char* format, Args... args)
     return FormatText(out, size, format, args...) >= 0;
 }
 
+// The batch's command that deletes a file, or removes a folder when it is
+// empty.
+bool DeferredLine(char* out, std::size_t size, const char* path, bool directory)
+{
+    return directory ? FormatWhole(out, size, "if not exist %s\\*.* rmdir %s\r\n", path, path)
+                     : FormatWhole(out, size, "if exist %s del %s\r\n", path, path);
+}
+
 // Case-insensitive equality of two byte runs of the same length.
 bool SameNoCase(const char* a, const char* b, std::size_t length)
 {
@@ -85,7 +93,14 @@ bool BuildOldBatchPath(char* out, std::size_t size, const char* windowsDir, int 
     return JoinPath(out, size, windowsDir, name);
 }
 
-bool BuildBatchBlock(BatchBlock* block, const BatchPaths& paths, const char* oldBatch)
+bool BatchCanName(const char* path, bool directory)
+{
+    char line[kBatchTextSize];
+    return IsBatchSafe(path) && DeferredLine(line, sizeof line, path, directory);
+}
+
+bool BuildBatchBlock(BatchBlock* block, const BatchPaths& paths, const char* oldBatch,
+                     const DeferredList* deferred)
 {
     block->count = 0;
     char (*line)[kBatchTextSize] = block->lines;
@@ -95,23 +110,37 @@ bool BuildBatchBlock(BatchBlock* block, const BatchPaths& paths, const char* old
               FormatWhole(line[2], sizeof line[2], "if exist %s del %s\r\n", "gauge32.dll",
                           "gauge32.dll") &&
               FormatWhole(line[3], sizeof line[3], "if exist %s del %s\r\n", "qvwpd.exe",
-                          "qvwpd.exe") &&
-              FormatWhole(line[4], sizeof line[4], "if not exist %s\\*.* rmdir %s\r\n",
-                          paths.directory, paths.directory);
+                          "qvwpd.exe");
     if (!ok)
         return false;
+    int n = 4;
+    if (deferred) {
+        int order[kMaxDeferred];
+        int count = DeferredOrder(*deferred, order);
+        for (int i = 0; i < count; ++i) {
+            const DeferredPath& entry = deferred->paths[order[i]];
+            // What the batch cannot name waits in the system's list, or
+            // was never deferred.
+            if (IsBatchSafe(entry.path) &&
+                DeferredLine(line[n], sizeof line[n], entry.path, entry.directory))
+                ++n;
+        }
+    }
+    if (!DeferredLine(line[n], sizeof line[n], paths.directory, true))
+        return false;
+    ++n;
     if (oldBatch == nullptr) {
-        if (!FormatWhole(line[5], sizeof line[5], "%s", paths.ownLastLine))
+        if (!FormatWhole(line[n], sizeof line[n], "%s", paths.ownLastLine))
             return false;
-        block->count = 6;
+        block->count = n + 1;
         return true;
     }
     // "call": a batch started without it never returns, and the user's
     // winstart.bat would never be moved back.
-    if (!FormatWhole(line[5], sizeof line[5], "call %s\r\n", oldBatch) ||
-        !FormatWhole(line[6], sizeof line[6], "move /y %s %s", oldBatch, paths.batch))
+    if (!FormatWhole(line[n], sizeof line[n], "call %s\r\n", oldBatch) ||
+        !FormatWhole(line[n + 1], sizeof line[n + 1], "move /y %s %s", oldBatch, paths.batch))
         return false;
-    block->count = 7;
+    block->count = n + 2;
     return true;
 }
 

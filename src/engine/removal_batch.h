@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "engine/restart.h"
+
 // Each path and each line of the batch (line end included) fits 143
 // characters; the line search keeps the first 255 bytes of a line.
 constexpr int kBatchTextSize = 144;
@@ -27,15 +29,24 @@ bool BuildBatchPaths(BatchPaths* paths, const char* windowsDir, const char* inst
 // The Windows directory joined with oldstart.bat (choice 0) or oldstarN.bat.
 bool BuildOldBatchPath(char* out, std::size_t size, const char* windowsDir, int choice);
 
-constexpr int kMaxBatchLines = 7;
+// Whether the batch can name `path` (a file to delete, or a folder to remove
+// when it is empty): a path the command interpreter keeps whole, in a
+// command line that fits.
+bool BatchCanName(const char* path, bool directory);
+
+constexpr int kMaxBatchLines = 7 + kMaxDeferred;
 struct BatchBlock {
     int count;
     char lines[kMaxBatchLines][kBatchTextSize];  // each with its line end
 };
 // Lines 1 to 6 ending in the own last line (oldBatch null), or lines 1 to 5
 // followed by the two that call the user's batch moved to `oldBatch` and move
-// it back. False, and nothing to write, when a line does not fit.
-bool BuildBatchBlock(BatchBlock* block, const BatchPaths& paths, const char* oldBatch);
+// it back. Before line 5, which removes the install directory, come the
+// deferred files and folders of `deferred` (when given) that the batch can
+// name, in their order. False, and nothing to write, when a line does not
+// fit.
+bool BuildBatchBlock(BatchBlock* block, const BatchPaths& paths, const char* oldBatch,
+                     const DeferredList* deferred = nullptr);
 
 // True when `data` (the last `length` bytes of a file; all of it when
 // `wholeFile`) ends with the last two lines of a block that wraps `oldBatch`,

@@ -7,8 +7,14 @@
 #include "engine/engine.h"
 #include "engine/removal.h"
 #include "engine/removal_batch.h"
+#include "engine/restart.h"
 
 namespace {
+
+// What this call's batch names besides the uninstaller: the deferred files
+// and folders that are still where they must be. Whether a block was written.
+DeferredList s_named;
+bool s_written;
 
 int ReadOneByte(void* context)
 {
@@ -22,6 +28,7 @@ int ReadOneByte(void* context)
 
 void WriteBlock(HFILE file, const BatchBlock& block)
 {
+    s_written = true;
     for (int i = 0; i < block.count; ++i)
         _hwrite(file, block.lines[i], static_cast<long>(std::strlen(block.lines[i])));
 }
@@ -51,7 +58,7 @@ bool ExtendEarlierWrapper(HFILE file, const BatchPaths& paths)
                                oldBatch, &tailLength))
             continue;
         BatchBlock block;
-        if (BuildBatchBlock(&block, paths, oldBatch) &&
+        if (BuildBatchBlock(&block, paths, oldBatch, &s_named) &&
             _llseek(file, size - static_cast<LONG>(tailLength), FILE_BEGIN) != HFILE_ERROR) {
             WriteBlock(file, block);
             LogAction("Batch for the next start of Windows extended: %s", paths.batch);
@@ -70,7 +77,7 @@ void WrapUserBatch(const BatchPaths& paths)
         char oldBatch[kBatchTextSize];
         BatchBlock block;
         if (!BuildOldBatchPath(oldBatch, sizeof oldBatch, g_config.WindowsDir, choice) ||
-            !BuildBatchBlock(&block, paths, oldBatch))
+            !BuildBatchBlock(&block, paths, oldBatch, &s_named))
             return;
         if (GetFileAttributesA(oldBatch) != INVALID_FILE_ATTRIBUTES)
             continue;
@@ -101,14 +108,55 @@ long FindLineInFile(HFILE file, const char* text)
     return FindLine(ReadOneByte, &file, text, LineMatch::Prefix, &start);
 }
 
+namespace {
+
+// The deferred paths that pass the link check right before the batch names
+// them, into s_named. On the Windows 95 family, where the batch is all there
+// is, a file of the package's that does not pass is left.
+void NameDeferredPaths()
+{
+    s_named.count = 0;
+    for (int i = 0; i < g_deferred.count; ++i) {
+        const DeferredPath& entry = g_deferred.paths[i];
+        if (MayRemove(entry.base, entry.path, "Not named in the batch for the next start of Windows"))
+            s_named.paths[s_named.count++] = entry;
+        else if (!entry.directory && g_config.SystemDirKind == kSystemDirIsWindowsSystem) {
+            --g_remains.waiting;
+            NoteFileLeft(entry.path);
+        }
+    }
+}
+
+void WriteBatch();
+
+}  // namespace
+
 void WriteDeferredDeletionBatch()
+{
+    NameDeferredPaths();
+    s_written = false;
+    WriteBatch();
+    if (s_written || g_config.SystemDirKind != kSystemDirIsWindowsSystem)
+        return;
+    // Without the batch the files that waited for it are left.
+    for (int i = 0; i < s_named.count; ++i) {
+        if (!s_named.paths[i].directory) {
+            --g_remains.waiting;
+            NoteFileLeft(s_named.paths[i].path);
+        }
+    }
+}
+
+namespace {
+
+void WriteBatch()
 {
     BatchPaths paths;
     BatchBlock block;
     // OpenFile keeps the path in OFSTRUCT's 128 bytes; a longer one is not
     // opened reliably.
     if (!BuildBatchPaths(&paths, g_config.WindowsDir, g_config.InstallDir) ||
-        !BuildBatchBlock(&block, paths, nullptr) || std::strlen(paths.batch) >= OFS_MAXPATHNAME) {
+        !BuildBatchBlock(&block, paths, nullptr, &s_named) || std::strlen(paths.batch) >= OFS_MAXPATHNAME) {
         LogAction("Batch for the next start of Windows not written (a path does not fit its commands)");
         return;
     }
@@ -165,3 +213,5 @@ void WriteDeferredDeletionBatch()
     if (!extended)
         WrapUserBatch(paths);
 }
+
+}  // namespace

@@ -6,17 +6,23 @@
 #include "engine/removal.h"
 #include "engine/removal_rules.h"
 #include "engine/removal_win32.h"
+#include "engine/restart.h"
 #include "resource.h"
 #include "setuplog/setuplog.h"
 
-static void RemoveAndLog(const char* path)
+// Removes one empty directory and says so. True when it is still there.
+static bool RemoveAndLog(const char* path)
 {
-    if (RemoveRemovalDirectory(path))
+    if (RemoveRemovalDirectory(path)) {
         LogAction("Directory removed: %s", path);
-    else if (RemovalTargetWasGone())
+        return false;
+    }
+    if (RemovalTargetWasGone()) {
         LogAction("Directory already gone: %s", path);
-    else
-        LogAction("Directory kept (%s): %s", RemovalFailureReason(), path);
+        return false;
+    }
+    LogAction("Directory kept (%s): %s", RemovalFailureReason(), path);
+    return true;
 }
 
 int RemoveInstallDirectories(HWND progress)
@@ -53,8 +59,11 @@ int RemoveInstallDirectories(HWND progress)
             controls.ShowItem(path);
         // A folder that is a link stays like one that is not empty: on Wine,
         // RemoveDirectoryA removes the link's empty target and keeps the link.
-        if (MayRemove(install, path, "Directory kept"))
-            RemoveAndLog(path);
+        // A folder that still holds a file waiting for the next start of
+        // Windows is removed there after it, when nothing else is left in it.
+        if (MayRemove(install, path, "Directory kept") && RemoveAndLog(path) &&
+            g_remains.waiting > 0)
+            DeferToRestart(&g_deferred, path, g_config.InstallDir, true, g_config.SystemDirKind);
         controls.MoveGauge(i + 1);
     }
     if (progress)

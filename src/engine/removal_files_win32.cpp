@@ -9,6 +9,7 @@
 #include "engine/removal.h"
 #include "engine/removal_rules.h"
 #include "engine/removal_win32.h"
+#include "engine/restart.h"
 #include "resource.h"
 #include "setuplog/setuplog.h"
 
@@ -24,22 +25,35 @@ bool IsDotEntry(const char* name)
 }
 
 // Deletes one file that must lie in `base`, unless it is reached through a
-// link, and says so in the action log.
+// link, and says so in the action log. A file in use waits for the next
+// start of Windows; one that cannot is left, and counted.
 bool DeleteAndLog(const RemovalBase& base, const char* path, bool logIfGone)
 {
-    if (!MayRemove(base, path, "File kept"))
+    if (!MayRemove(base, path, "File kept")) {
+        NoteFileLeft(path);
         return false;
+    }
     char shown[kRemovalPathSize];
     PathForLog(path, shown, sizeof shown);
     if (DeleteRemovalFile(path)) {
         LogAction("File deleted: %s", shown);
         return true;
     }
+    // Read before anything else asks the system.
+    const char* why = RemovalFailureReason();
     if (RemovalTargetWasGone()) {
         if (logIfGone)
             LogAction("File already gone: %s", shown);
+    } else if (!RemovalTargetInUse(path)) {
+        LogAction("File kept (%s): %s", why, shown);
+        NoteFileLeft(path);
+    } else if (DeferToRestart(&g_deferred, path, base.dir, false, g_config.SystemDirKind)) {
+        LogAction("File in use, to be deleted at the next start of Windows: %s", shown);
+        ++g_remains.waiting;
     } else {
-        LogAction("File kept (%s): %s", RemovalFailureReason(), shown);
+        LogAction("File kept (in use, and the next start of Windows cannot be asked to delete it): %s",
+                  shown);
+        NoteFileLeft(path);
     }
     return false;
 }
@@ -83,6 +97,16 @@ bool RemovalTargetWasGone()
 {
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool RemovalTargetInUse(const char* path)
+{
+    DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return true;
+    DWORD attributes = GetFileAttributesA(path);
+    return error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 void DeleteFilesInDirectory(const char* directory)

@@ -51,7 +51,7 @@ const PathQueries kSystemQueries = {nullptr, ReadAttributes, ReadFinalPath};
 
 }  // namespace
 
-RemovalBase::RemovalBase(const char* dir)
+RemovalBase::RemovalBase(const char* dir) : dir(dir)
 {
     ResolveReachBase(&resolved, dir, kSystemQueries);
 }

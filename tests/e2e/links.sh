@@ -69,7 +69,9 @@ check_run() {
 restore
 (cd "$PKG" && wine "$BIN/pagedriver.exe" run 'C:\QOR4400\QORDELET.EXE' "/S /LOG=$(win_path "$LOGFILE")" 120000 \
    </dev/null 2>/dev/null | tr -d '\r') >"$WORK/silent.run"
-[ "$(sed -n 's/^exit: //p' "$WORK/silent.run")" = 3010 ] && pass "unattended: exit code 3010" ||
+# What the links kept is the package's files left, which nothing will
+# remove: the run says so with 1603.
+[ "$(sed -n 's/^exit: //p' "$WORK/silent.run")" = 1603 ] && pass "unattended: exit code 1603" ||
   fail "unattended: $(cat "$WORK/silent.run")"
 settle silent
 check_run silent
@@ -81,6 +83,8 @@ start_uninstaller "/LOG=$(win_path "$LOGFILE")"
 need "welcome page shown" driver wait welcome 20000
 driver click welcome 1
 need "completion page shown" driver wait complete 60000
+driver text complete 1003 | grep -q -F "Some of the package's files were left in C:\\QOR4400\\" &&
+  pass "the completion page says that files were left" || fail "the completion page: $(driver text complete 1003)"
 driver click complete 1
 need "restart prompt shown" driver wait prompt 20000
 driver click prompt 107
@@ -97,7 +101,7 @@ snapshot linked
 rm -f "$LOGFILE"
 (cd "$PKG" && wine "$BIN/pagedriver.exe" run 'C:\QOR4400\QORDELET.EXE' "/S /LOG=$(win_path "$LOGFILE")" 120000 \
    </dev/null 2>/dev/null | tr -d '\r') >"$WORK/dirlink.run"
-[ "$(sed -n 's/^exit: //p' "$WORK/dirlink.run")" = 3010 ] && pass "linked install directory: exit code 3010" ||
+[ "$(sed -n 's/^exit: //p' "$WORK/dirlink.run")" = 1603 ] && pass "linked install directory: exit code 1603" ||
   fail "linked install directory: $(cat "$WORK/dirlink.run")"
 # Before the next start of Windows (a new Wine session) would carry it out.
 queued=$(w reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations || true)

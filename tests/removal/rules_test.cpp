@@ -242,6 +242,31 @@ TEST(BatchText, CasesABAndCWithAndWithoutTrailingBackslashes)
             text += block.lines[i];
         EXPECT_EQ(text, r.expected) << r.windows << " " << r.install;
     }
+    // Deferred files, then their folders, before the install directory's
+    // line, which the own last line or the wrapper's two lines follow; what
+    // the command interpreter would split is left to NT's list.
+    {
+        static DeferredList deferred;
+        deferred.count = 0;
+        for (const auto& [path, directory] : std::vector<std::pair<const char*, bool>>{
+                 {"C:\\PKG\\BIN", true}, {"C:\\PKG\\BIN\\A.EXE", false}, {"C:\\PKG\\MY FILE", false}})
+            ASSERT_TRUE(DeferToRestart(&deferred, path, "C:\\PKG", directory, 403));
+        BatchPaths paths;
+        static BatchBlock block;
+        ASSERT_TRUE(BuildBatchPaths(&paths, "C:\\WINDOWS", "C:\\PKG"));
+        const std::string middle = "if exist C:\\PKG\\BIN\\A.EXE del C:\\PKG\\BIN\\A.EXE\r\n"
+                                   "if not exist C:\\PKG\\BIN\\*.* rmdir C:\\PKG\\BIN\r\n";
+        for (const char* old : {static_cast<const char*>(nullptr), "C:\\WINDOWS\\oldstart.bat"}) {
+            ASSERT_TRUE(BuildBatchBlock(&block, paths, old, &deferred));
+            std::string text;
+            for (int i = 0; i < block.count; ++i)
+                text += block.lines[i];
+            const std::string head = Head("C:\\PKG"), rmdir = head.substr(head.rfind("if not exist"));
+            EXPECT_EQ(text, head.substr(0, head.size() - rmdir.size()) + middle + rmdir +
+                                (old ? "call " + std::string(old) + "\r\nmove /y " + old + " C:\\WINDOWS\\winstart.bat"
+                                     : del));
+        }
+    }
     // The last two lines of a block that wraps the user's batch, found at the
     // end of a file or of its last bytes.
     BatchPaths paths;
@@ -307,8 +332,8 @@ TEST(LineSearch, LineEndsLengthsAndReadErrors)
     EXPECT_EQ(start, -1);
 }
 
-// The paths queued, joined by "|".
-TEST(RestartDeletion, NtQueuesTheUninstallerThenThePackagesFolder)
+// The paths queued, joined by "|"; a deferred file's marked with "*".
+TEST(RestartDeletion, NtQueuesTheUninstallerTheDeferredPathsThenThePackagesFolder)
 {
     const struct { std::string install; int kind; const char* expected; } rows[] = {
         {"C:\\QOR4400", 403, "C:\\QOR4400\\QORDELET.EXE|C:\\QOR4400"},
@@ -317,15 +342,40 @@ TEST(RestartDeletion, NtQueuesTheUninstallerThenThePackagesFolder)
         {"C:\\Program Files\\QOR", 403, "C:\\Program Files\\QOR\\QORDELET.EXE|C:\\Program Files\\QOR"},
         {"C:\\", 403, "C:\\QORDELET.EXE"}, {"C:\\WINDOWS", 403, "C:\\WINDOWS\\QORDELET.EXE"},  // not removed
         {"", 403, ""}, {"C:\\" + std::string(kMaxPath - 12, 'L'), 403, ""}};
+    static QueuedPath paths[kMaxQueued];
+    auto joined = [](int count) {
+        std::string got;
+        for (int i = 0; i < count; ++i)
+            got += std::string(i ? "|" : "") + paths[i].path + (paths[i].deferredFile ? "*" : "");
+        return got;
+    };
+    static DeferredList none;
     for (const auto& r : rows) {
         SetDirs("C:\\WINDOWS", r.kind, r.install.c_str());
-        char paths[2][kMaxPath];
-        int count = RestartDeletionPaths(paths);
-        std::string got = count > 0 ? paths[0] : "";
-        for (int i = 1; i < count; ++i)
-            got += std::string("|") + paths[i];
-        EXPECT_EQ(got, r.expected) << r.install;
+        EXPECT_EQ(joined(RestartDeletionPaths(none, paths)), r.expected) << r.install;
     }
+    // Files in use as they were met, then the folders that held them, the
+    // deepest first whatever the log's order, before the install directory.
+    SetDirs("C:\\WINDOWS", 403, "C:\\QOR4400");
+    static DeferredList list;
+    for (const auto& [path, directory] : std::vector<std::pair<const char*, bool>>{
+             {"C:\\QOR4400\\BIN", true}, {"C:\\QOR4400\\BIN\\A.EXE", false},
+             {"C:\\QOR4400\\BIN\\X\\Y", true}, {"C:\\WINDOWS\\Q44PCL.DRV", false},
+             {"C:\\QOR4400\\HELP", true}, {"C:\\QOR4400\\BIN\\X", true}})
+        ASSERT_TRUE(DeferToRestart(&list, path, g_config.InstallDir, directory, 403)) << path;
+    EXPECT_EQ(joined(RestartDeletionPaths(list, paths)),
+              "C:\\QOR4400\\QORDELET.EXE|C:\\QOR4400\\BIN\\A.EXE*|C:\\WINDOWS\\Q44PCL.DRV*|"
+              "C:\\QOR4400\\BIN\\X\\Y|C:\\QOR4400\\BIN\\X|C:\\QOR4400\\BIN|C:\\QOR4400\\HELP|C:\\QOR4400");
+    // The list holds so many; the batch of the 95 family names only what its
+    // command interpreter keeps whole, NT's list anything that fits.
+    while (list.count < kMaxDeferred)
+        ASSERT_TRUE(DeferToRestart(&list, "C:\\QOR4400\\F", g_config.InstallDir, false, 403));
+    EXPECT_FALSE(DeferToRestart(&list, "C:\\QOR4400\\G", g_config.InstallDir, false, 403));
+    EXPECT_EQ(list.count, kMaxDeferred);
+    EXPECT_EQ(std::make_tuple(CanNameAtRestart("C:\\A B\\F", false, 403), CanNameAtRestart("C:\\A B\\F", false, 401),
+                              CanNameAtRestart("C:\\AB\\F", false, 401),
+                              CanNameAtRestart(("C:\\" + std::string(kMaxPath, 'L')).c_str(), false, 403)),
+              std::make_tuple(true, false, true, false));
 }
 
 }  // namespace
