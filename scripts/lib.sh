@@ -216,10 +216,32 @@ qor_prepare_prefix() {
     wineserver -w
     touch "$marker"
   fi
-  wineserver -p
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  qor_fresh_session
 }
 
 qor_stop_prefix() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+}
+
+# qor_fresh_session: ends the Wine session of WINEPREFIX, if one runs, and
+# starts a new one that stays up (wineserver -p) with wine already started
+# in it. What the old session wrote to the registry is on the disk then.
+#
+# Every run of QORDELET.EXE under our scripts starts from here, after the
+# package is installed, and not in the session that installed it. Wine's
+# desktop process (explorer.exe /desktop) starts with the session's first
+# program and closes a second after the server counts no thread on the
+# desktop but its own; it also serves Program Manager's DDE, and the
+# installer's group requests make it start and end threads and folder
+# windows. Run in the installing session, the program lost that desktop
+# process in about a quarter to a half of the runs, a second after the
+# package's components had closed, while it was still running; the next Wine
+# program then got a new desktop, whose EnumWindows no longer lists the
+# program's windows although they are still on the screen. In a fresh
+# session it stayed in every run.
+qor_fresh_session() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }

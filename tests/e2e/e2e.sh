@@ -3,6 +3,8 @@
 # with the package's components running and its group in Wine's shell.
 # shellcheck shell=bash
 set -euo pipefail
+# The scripts' helpers: the Wine session every run starts from.
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 
 BIN=${QOR_BIN:?QOR_BIN must name build/bin}
 BASE_PREFIX=${QOR_BASE_PREFIX:-${WINEPREFIX:?WINEPREFIX must name the prepared prefix}}
@@ -66,8 +68,7 @@ setup() {
   rm -rf "$WORK"
   mkdir -p "$WORK/payload"
   cp -a "$BASE_PREFIX" "$WINEPREFIX"
-  wineserver -p
-  w cmd /c exit || true
+  qor_fresh_session
   cp "$BIN/QORDELET.EXE" "$WORK/payload/"
   # The package ships the gauge library compressed (SZDD): mscompress names
   # its output after the input with a trailing underscore.
@@ -75,8 +76,9 @@ setup() {
   mscompress "$WORK/payload/GAUGE32.DL" && rm "$WORK/payload/GAUGE32.DL"
   w "$BIN/sampleinstall.exe" "$(win_path "$WORK/payload")" "$@" >"$WORK/install.log" ||
     { cat "$WORK/install.log"; fail "sample package installed"; finish; }
-  # Flush the registry to disk for the snapshot.
-  wineserver -k; wineserver -p; w cmd /c exit || true
+  # The registry on the disk for the snapshot, and the program's session
+  # apart from the installation's.
+  qor_fresh_session
   snapshot before
   : >"$WORK/components.log"
   wine "$BIN/components_double.exe" /log "$(win_path "$WORK/components.log")" all \
@@ -99,13 +101,10 @@ restore() {
   wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
   cp -a "$INSTALLED" "$WINEPREFIX"
-  wineserver -p
-  w cmd /c exit || true
+  qor_fresh_session
 }
 settle() {
-  wineserver -k 2>/dev/null || true
-  wineserver -p
-  w cmd /c exit || true
+  qor_fresh_session
   snapshot "$1"
 }
 
