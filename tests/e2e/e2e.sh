@@ -3,7 +3,8 @@
 # with the package's components running and its group in Wine's shell.
 # shellcheck shell=bash
 set -euo pipefail
-# The scripts' helpers: the Wine session every run starts from.
+# The scripts' helpers: the Wine session every run starts from, and what a
+# stage that did not come shows.
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 
 BIN=${QOR_BIN:?QOR_BIN must name build/bin}
@@ -31,14 +32,21 @@ trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 # need DESCRIPTION COMMAND...: a step the rest depends on; ends the scenario
-# when it fails, with what the program is showing.
+# when it fails, with what is on the screen: a screenshot, the windows the
+# page driver sees, and whether Wine's desktop process is still the one the
+# program started under.
 need() {
   local what=$1; shift
-  if "$@" >/dev/null 2>&1; then pass "$what"; return; fi
+  if "$@" >/dev/null 2>&1; then pass "$what"; qor_note_desktop; return; fi
   fail "$what"
+  show_screen "$what"
+  finish
+}
+# show_screen DESCRIPTION: what is on the screen when it did not come.
+show_screen() {
   local box
   box=$(wine "$BIN/pagedriver.exe" text notice 65535 </dev/null 2>/dev/null | tr -d "\r") && [ -n "$box" ] && echo "the program shows: $box"
-  finish
+  qor_show_screen "$WORK/failed-${1//[^A-Za-z0-9]/_}.png" "$BIN/pagedriver.exe" "$PROGRAM"
 }
 check() { # check DESCRIPTION COMMAND...
   local what=$1; shift
@@ -121,7 +129,9 @@ snapshot() {
 }
 
 # Starts QORDELET.EXE from the install directory, as a user would.
+PROGRAM=QORDELET.EXE
 start_uninstaller() {
+  QOR_PROGRAM_DESKTOP=
   (cd "$PKG" && wine QORDELET.EXE "$@" </dev/null >/dev/null 2>&1; echo $? >"$WORK/exit.code") &
   UNINSTALLER=$!
 }
