@@ -46,6 +46,7 @@ need() {
 show_screen() {
   local box
   box=$(wine "$BIN/pagedriver.exe" text notice 65535 </dev/null 2>/dev/null | tr -d "\r") && [ -n "$box" ] && echo "the program shows: $box"
+  [ -s "$WORK/exit.code" ] && echo "$PROGRAM ended with exit code $(cat "$WORK/exit.code")"
   qor_show_screen "$WORK/failed-${1//[^A-Za-z0-9]/_}.png" "$BIN/pagedriver.exe" "$PROGRAM"
 }
 check() { # check DESCRIPTION COMMAND...
@@ -132,6 +133,7 @@ snapshot() {
 PROGRAM=QORDELET.EXE
 start_uninstaller() {
   QOR_PROGRAM_DESKTOP=
+  rm -f "$WORK/exit.code"
   (cd "$PKG" && wine QORDELET.EXE "$@" </dev/null >/dev/null 2>&1; echo $? >"$WORK/exit.code") &
   UNINSTALLER=$!
 }
