@@ -216,10 +216,119 @@ qor_prepare_prefix() {
     wineserver -w
     touch "$marker"
   fi
-  wineserver -p
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  qor_fresh_session
 }
 
 qor_stop_prefix() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+}
+
+# qor_fresh_session: ends the Wine session of WINEPREFIX, if one runs, and
+# starts a new one that stays up (wineserver -p) with wine already started
+# in it. What the old session wrote to the registry is on the disk then.
+#
+# Every run of QORDELET.EXE under our scripts starts from here, after the
+# package is installed, and not in the session that installed it. Wine's
+# desktop process (explorer.exe /desktop) starts with the session's first
+# program and closes a second after the server counts no thread on the
+# desktop but its own; it also serves Program Manager's DDE, and the
+# installer's group requests make it start threads and folder windows. When
+# the demonstration ran the program in the session that had installed the
+# package into a new prefix, that desktop process closed in 6 of 21 runs
+# while the program was still running, a second after the package's
+# components had closed; the next Wine program then got a new desktop, whose
+# EnumWindows no longer lists the program's windows although they are still
+# on the screen. A fresh session keeps it.
+#
+# The session's start brings up a desktop process of its own, which closes
+# a second after wine has ended. A program that starts just as it closes may
+# be given that closing desktop (the server drops the desktop's name only
+# when the close begins): a resumed run of the cut-off test once ended at
+# once, with exit code 0 and nothing on the screen. The helper returns once
+# that desktop process has gone, so that the next program brings up the
+# desktop it runs under.
+qor_fresh_session() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  local _
+  for _ in $(seq 50); do
+    [ -z "$(qor_desktop_process)" ] && return 0
+    sleep 0.1
+  done
+  echo "Wine's desktop process $(qor_desktop_process) did not close within 5 s of the session's start" >&2
+}
+
+# qor_session_process PID: whether PID is a live (not ended, not a zombie)
+# process of WINEPREFIX's session.
+qor_session_process() {
+  local state
+  state=$(sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d ' ' -f 1)
+  [ -n "$state" ] && [ "$state" != Z ] &&
+    tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"
+}
+
+# qor_desktop_process: the Unix process id of the session's desktop process,
+# the newest where a closing one is still there; nothing when there is none.
+qor_desktop_process() {
+  local p found=
+  for p in $(pgrep -f 'explorer\.exe /desktop' || true); do
+    qor_session_process "$p" && found=$p
+  done
+  echo "$found"
+}
+
+# qor_note_desktop: remembers the desktop process that the program runs
+# under, once per run of it (QOR_PROGRAM_DESKTOP=; before the next run).
+qor_note_desktop() {
+  [ -n "${QOR_PROGRAM_DESKTOP:-}" ] || QOR_PROGRAM_DESKTOP=$(qor_desktop_process)
+}
+
+# qor_session_program NAME: the Unix process ids of the session's running
+# programs of that file name (any letter case).
+qor_session_program() {
+  local p
+  for p in $(pgrep -i -f "$1" || true); do
+    qor_session_process "$p" && echo "$p"
+  done
+  return 0
+}
+
+# qor_show_screen PNG PAGEDRIVER PROGRAM: what is on the screen when a stage
+# of PROGRAM (a file name) did not come: a screenshot, whether the program
+# still runs, whether the desktop process it started under still runs, and
+# the top-level windows the page driver sees (the visible ones, and how many
+# hidden ones each process has). The desktop process is looked at before the
+# page driver starts, because that start makes a new one when it has gone.
+qor_show_screen() {
+  local png=$1 driver=$2 program=$3 running desktop_now desktop_closed=
+  if import -window root "$png" 2>/dev/null; then echo "screenshot: $png"; else echo "no screenshot could be taken"; fi
+  running=$(qor_session_program "$program" | paste -sd ' ')
+  if [ -n "$running" ]; then echo "$program: running (pid $running)"; else echo "$program: not running"; fi
+  desktop_now=$(qor_desktop_process)
+  if [ -z "${QOR_PROGRAM_DESKTOP:-}" ]; then
+    echo "Wine's desktop process: none noted while $program ran; now: ${desktop_now:-none}"
+  elif qor_session_process "$QOR_PROGRAM_DESKTOP"; then
+    echo "Wine's desktop process: pid $QOR_PROGRAM_DESKTOP, the one $program started under, still runs"
+  else
+    echo "Wine's desktop process: pid $QOR_PROGRAM_DESKTOP, the one $program started under, has ended; now: ${desktop_now:-none}"
+    desktop_closed=1
+  fi
+  echo "top-level windows the page driver sees:"
+  wine "$driver" windows </dev/null 2>/dev/null | tr -d '\r' | awk '
+    /^desktop:/ { print "  on the desktop of " $2; listed = 1; next }
+    $1 == "visible" { print "  " $0; shown++; next }
+    $1 == "hidden" { if (!($2 in hidden)) order[n++] = $2; hidden[$2]++ }
+    END {
+      if (!listed) { print "  the page driver listed nothing"; exit }
+      if (!shown) print "  no visible window"
+      line = ""
+      for (i = 0; i < n; i++) line = line (i ? ", " : "") hidden[order[i]] " of " order[i]
+      if (n) print "  hidden: " line
+    }' || true
+  if [ -n "$desktop_closed" ] && [ -n "$running" ]; then
+    echo "cause: Wine's desktop process closed under the running $program; later Wine programs get a new desktop, which does not list its windows"
+  fi
+  return 0
 }

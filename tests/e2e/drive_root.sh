@@ -6,7 +6,7 @@ PKG=$C
 setup '/dir:C:\' /files:30 /dirs:3
 
 run_external_to_restart
-wineserver -k; wineserver -p; w cmd /c exit || true
+qor_fresh_session
 snapshot after
 check "the listed files went" test -z "$(find "$C" -maxdepth 1 -name 'F*.DAT')"
 check_only_changes '\./(F[0-9]+\.DAT|GAUGE32\.DLL|QVSETUP\.INF)$'

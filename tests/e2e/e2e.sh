@@ -3,6 +3,9 @@
 # with the package's components running and its group in Wine's shell.
 # shellcheck shell=bash
 set -euo pipefail
+# The scripts' helpers: the Wine session every run starts from, and what a
+# stage that did not come shows.
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 
 BIN=${QOR_BIN:?QOR_BIN must name build/bin}
 BASE_PREFIX=${QOR_BASE_PREFIX:-${WINEPREFIX:?WINEPREFIX must name the prepared prefix}}
@@ -29,14 +32,22 @@ trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 # need DESCRIPTION COMMAND...: a step the rest depends on; ends the scenario
-# when it fails, with what the program is showing.
+# when it fails, with what is on the screen: a screenshot, the windows the
+# page driver sees, and whether Wine's desktop process is still the one the
+# program started under.
 need() {
   local what=$1; shift
-  if "$@" >/dev/null 2>&1; then pass "$what"; return; fi
+  if "$@" >/dev/null 2>&1; then pass "$what"; qor_note_desktop; return; fi
   fail "$what"
+  show_screen "$what"
+  finish
+}
+# show_screen DESCRIPTION: what is on the screen when it did not come.
+show_screen() {
   local box
   box=$(wine "$BIN/pagedriver.exe" text notice 65535 </dev/null 2>/dev/null | tr -d "\r") && [ -n "$box" ] && echo "the program shows: $box"
-  finish
+  [ -s "$WORK/exit.code" ] && echo "$PROGRAM ended with exit code $(cat "$WORK/exit.code")"
+  qor_show_screen "$WORK/failed-${1//[^A-Za-z0-9]/_}.png" "$BIN/pagedriver.exe" "$PROGRAM"
 }
 check() { # check DESCRIPTION COMMAND...
   local what=$1; shift
@@ -66,8 +77,7 @@ setup() {
   rm -rf "$WORK"
   mkdir -p "$WORK/payload"
   cp -a "$BASE_PREFIX" "$WINEPREFIX"
-  wineserver -p
-  w cmd /c exit || true
+  qor_fresh_session
   cp "$BIN/QORDELET.EXE" "$WORK/payload/"
   # The package ships the gauge library compressed (SZDD): mscompress names
   # its output after the input with a trailing underscore.
@@ -75,8 +85,9 @@ setup() {
   mscompress "$WORK/payload/GAUGE32.DL" && rm "$WORK/payload/GAUGE32.DL"
   w "$BIN/sampleinstall.exe" "$(win_path "$WORK/payload")" "$@" >"$WORK/install.log" ||
     { cat "$WORK/install.log"; fail "sample package installed"; finish; }
-  # Flush the registry to disk for the snapshot.
-  wineserver -k; wineserver -p; w cmd /c exit || true
+  # The registry on the disk for the snapshot, and the program's session
+  # apart from the installation's.
+  qor_fresh_session
   snapshot before
   : >"$WORK/components.log"
   wine "$BIN/components_double.exe" /log "$(win_path "$WORK/components.log")" all \
@@ -99,13 +110,10 @@ restore() {
   wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
   cp -a "$INSTALLED" "$WINEPREFIX"
-  wineserver -p
-  w cmd /c exit || true
+  qor_fresh_session
 }
 settle() {
-  wineserver -k 2>/dev/null || true
-  wineserver -p
-  w cmd /c exit || true
+  qor_fresh_session
   snapshot "$1"
 }
 
@@ -122,7 +130,10 @@ snapshot() {
 }
 
 # Starts QORDELET.EXE from the install directory, as a user would.
+PROGRAM=QORDELET.EXE
 start_uninstaller() {
+  QOR_PROGRAM_DESKTOP=
+  rm -f "$WORK/exit.code"
   (cd "$PKG" && wine QORDELET.EXE "$@" </dev/null >/dev/null 2>&1; echo $? >"$WORK/exit.code") &
   UNINSTALLER=$!
 }

@@ -29,7 +29,7 @@ driver click notice 1
 wait_exit 20 && [ "$(cat "$WORK/exit.code")" = 0 ] && pass "exit code 0" || fail "program did not exit with 0"
 check "no winstart.bat written on Exit" test ! -e "$WIN/winstart.bat"
 
-wineserver -k; wineserver -p; w cmd /c exit || true
+qor_fresh_session
 snapshot after
 
 # Files: everything of the package is gone but QORDELET.EXE, which the batch

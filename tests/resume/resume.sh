@@ -41,12 +41,14 @@ check "the user's WIN.INI lines are many" test "$(wc -l <"$WORK/user.lines")" -g
 for cut in $CUTS; do
   restore
   rm -f "$WORK/cut.signal"
+  QOR_PROGRAM_DESKTOP=
   (cd "$PKG" && QOR_CUT=$cut QOR_CUT_SIGNAL=$(win_path "$WORK/cut.signal") \
      wine "$BIN/qorcut.exe" External </dev/null >/dev/null 2>&1) &
   cutter=$!
   for _ in $(seq 600); do [ -e "$WORK/cut.signal" ] && break; sleep 0.1; done
   if [ ! -e "$WORK/cut.signal" ]; then
     fail "$cut: the run did not reach the moment"
+    PROGRAM=qorcut.exe show_screen "$cut"
     continue
   fi
   # The power cut.
@@ -92,6 +94,7 @@ for cut in $CUTS; do
     driver click notice 1
   else
     fail "$cut: a further run showed no notice"
+    show_screen "$cut further run"
   fi
   wait_exit 20 || fail "$cut: the further run did not end"
   settle "again-$cut"

@@ -17,12 +17,18 @@
 //                                             became visible meanwhile (of any
 //                                             program), then "exit: CODE" with
 //                                             the whole 32-bit exit code
+//   pagedriver.exe windows                    print the process that owns the
+//                                             desktop it sees ("desktop: ..."),
+//                                             then every top-level window on
+//                                             that desktop, one a line:
+//                                             "visible|hidden PROCESS CLASS|TITLE"
 //
 // Stages: backdrop (the main window), welcome (page 651), progress (dialog
 // 500), complete (page 921), prompt (dialog 200), notice (a message box of the
 // program). Exit code 1 when the stage did not come (or go) in time, 2 on
 // wrong arguments. The default timeout is 30 s.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -172,10 +178,58 @@ int Run(const char* program, const char* tail, DWORD timeout)
     return ended ? 0 : 1;
 }
 
+// The name of a running process, or "?" once it has gone.
+void ProcessName(DWORD pid, char* name, size_t size)
+{
+    lstrcpynA(name, "?", static_cast<int>(size));
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == pid) {
+            lstrcpynA(name, entry.szExeFile, static_cast<int>(size));
+            break;
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+BOOL CALLBACK PrintWindowLine(HWND w, LPARAM)
+{
+    char cls[64] = "", title[128] = "", name[MAX_PATH];
+    GetClassNameA(w, cls, sizeof cls);
+    GetWindowTextA(w, title, sizeof title);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    ProcessName(pid, name, sizeof name);
+    std::printf("%s %s(%lu) %s|%s\n", IsWindowVisible(w) ? "visible" : "hidden", name,
+                static_cast<unsigned long>(pid), cls, title);
+    return TRUE;
+}
+
+// What a script shows when a stage did not come: the desktop this program
+// was given (a new one when the old desktop's process has ended, and then
+// without the windows of the programs that ran on the old one) and what is
+// on it.
+int ListWindows()
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &pid);
+    char name[MAX_PATH];
+    ProcessName(pid, name, sizeof name);
+    std::printf("desktop: %s(%lu)\n", name, static_cast<unsigned long>(pid));
+    EnumWindows(PrintWindowLine, 0);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "windows") == 0)
+        return ListWindows();
     if (argc < 3)
         return 2;
     const char* action = argv[1];
