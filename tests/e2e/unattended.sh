@@ -132,8 +132,10 @@ settle nolog
 diff <(grep '^\./QOR4400/' "$WORK/nolog-before.files") <(grep '^\./QOR4400/' "$WORK/nolog.files") >/dev/null &&
   pass "no file of the install directory changed without the setup log" ||
   fail "files of the install directory changed without the setup log"
-grep -q 'QOR Brackenfield 4400' "$WORK/nolog.system.reg" && fail "the printer is still there without the setup log" ||
-  pass "the printer went without the setup log"
+grep -q -E 'QOR Brackenfield 4400|QORBRACKENFIELD_44001EEC' "$WORK/nolog.system.reg" &&
+  fail "the printer or the key is still there without the setup log" ||
+  pass "the printer and the key went without the setup log"
+check "the group went without the setup log" test ! -e "$(group_dir 'Brackenfield Printing System')"
 grep -q -F 'The C:\QOR4400\QVSETUP.INF file cannot be loaded onto your system.' "$C/nolog.log" &&
   grep -q -F 'The files in C:\QOR4400 were kept; you can remove them by hand.' "$C/nolog.log" &&
   pass "the log says that QVSETUP.INF could not be loaded and the files were kept" ||
