@@ -129,12 +129,13 @@ snapshot() {
   done
 }
 
-# Starts QORDELET.EXE from the install directory, as a user would.
+# Starts QORDELET.EXE from the install directory, as a user would (from
+# FROM, when set, as from a copy elsewhere).
 PROGRAM=QORDELET.EXE
 start_uninstaller() {
   QOR_PROGRAM_DESKTOP=
   rm -f "$WORK/exit.code"
-  (cd "$PKG" && wine QORDELET.EXE "$@" </dev/null >/dev/null 2>&1; echo $? >"$WORK/exit.code") &
+  (cd "${FROM:-$PKG}" && wine QORDELET.EXE "$@" </dev/null >/dev/null 2>&1; echo $? >"$WORK/exit.code") &
   UNINSTALLER=$!
 }
 

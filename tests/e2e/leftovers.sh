@@ -112,13 +112,5 @@ restore
 mkdir -p "$C/qorcopy"
 cp "$PKG/QORDELET.EXE" "$C/qorcopy/"
 rm -rf "$PKG"
-rm -f "$WORK/exit.code"
-(cd "$C/qorcopy" && wine QORDELET.EXE External </dev/null >/dev/null 2>&1; echo $? >"$WORK/exit.code") &
-need "without the install directory, the completion page" driver wait complete 60000
-driver click complete 1
-need "restart prompt shown" driver wait prompt 20000
-driver click prompt 106
-need "closing notice shown" driver wait notice 20000
-driver click notice 1
-need "the program ended" wait_exit 20
+FROM=$C/qorcopy run_external_to_restart
 finish
