@@ -78,7 +78,7 @@ int RestartDeletionPaths(const DeferredList& list, QueuedPath out[kMaxQueued])
     int deferred = DeferredOrder(list, order);
     for (int i = 0; i < deferred; ++i) {
         const DeferredPath& entry = list.paths[order[i]];
-        std::memcpy(out[count].path, entry.path, std::strlen(entry.path) + 1);
+        std::memcpy(out[count].path, entry.path, sizeof entry.path);
         out[count].base = entry.base;
         out[count].deferredFile = !entry.directory;
         ++count;

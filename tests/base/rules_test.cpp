@@ -74,6 +74,7 @@ TEST(CommandTail, SwitchesAndTheLogPath)
         {"/S /LOG=C:\\some dir\\qor.log", "eul", "C:\\some dir\\qor.log"},
         {"/LOG=C:\\some  dir\\qor.log /S", "eul", "C:\\some  dir\\qor.log"},
         {"/LOG=C:\\a b External", "el", "C:\\a b"},
+        {"/LOG=a b External", "el", "a b"}, {"/RESTARTRESTARTRESTART /SSSSSSSSSSSSSSSSSS", "", ""},
         {"/S /LOG=\"C:\\some dir\\qor.log\" External", "eul", "C:\\some dir\\qor.log"},
         {"/LOG=\"C:\\a\" b", "l", "C:\\a"},
         {"/LOG=", "lb", ""}, {"/LOG", "lb", ""}, {"/LOG=\"C:\\open", "lb", ""},

@@ -189,12 +189,18 @@ TEST(DefaultDevice, TakesTheFirstEntryOfDevices)
         {"too long entry is skipped", "[devices]\n" + L120 + "=d,p\nQ=e,LPT1:\n", "Q,e,LPT1:"},
         {"long line is one line", "[devices]\n" + L120 + "[x]=d\nQ=e,LPT1:\n", "Q,e,LPT1:"},
         {"only the first equals", "[devices]\nP=d=e", "P,d=e"},
+        {"an entry as long as the field is skipped", "[devices]\n" + std::string(98, 'E') + "=d\nQ=e,LPT1:\n",
+         "Q,e,LPT1:"},
     };
     for (const Row& row : rows) {
         std::string device = std::string("old", 4) + std::string(96, '#');  // a missing terminator shows
         EXPECT_TRUE(ScanDefaultDevice(Open(row.text).get(), &device[0], device.size())) << row.name;
         EXPECT_EQ(device.c_str(), row.device) << row.name;
     }
+    // A field too small even for " " is left empty, not as it was.
+    char one = 'x';
+    EXPECT_TRUE(ScanDefaultDevice(Open("[devices]\n[ports]\n").get(), &one, 1));
+    EXPECT_EQ(one, '\0');
 }
 
 // The word goes, and only the word; the result tells whether the line changed.

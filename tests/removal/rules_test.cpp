@@ -60,6 +60,21 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
         FileAction action = DecideFile(r.file, r.dir, r.known, path, sizeof path);
         EXPECT_EQ("DLU"[static_cast<int>(action)] + std::string(" ") + path, r.outcome) << r.file;
     }
+    // Why a file is left alone, in the log's words.
+    SetDirs("C:\\WINDOWS", 401, "C:\\PKG");
+    const char* why = "";
+    char out[kRemovalPathSize];
+    DecideFile("qordelet.exe", "DATA", true, out, sizeof out, &why);
+    EXPECT_STREQ(why, "the uninstaller itself, deleted at the next start of Windows");
+    DecideFile("PSCRIPT.DRV", "SYSTEM", true, out, sizeof out, &why);
+    EXPECT_STREQ(why, "a file of Windows' own printer drivers");
+    // No room, or an unsafe name: nothing built, the output emptied.
+    out[0] = 'x';
+    EXPECT_FALSE(BuildAfterWalkPath(0, out, 1));
+    EXPECT_EQ(out[0], '\0');
+    out[0] = 'x';
+    EXPECT_FALSE(BuildInstallSubdir(out, sizeof out, "..\\X"));
+    EXPECT_EQ(out[0], '\0');
     // An unknown Windows directory is no place: the file would land at the
     // root of the current drive.
     SetDirs("", 401, "C:\\PKG");
@@ -330,6 +345,24 @@ TEST(LineSearch, LineEndsLengthsAndReadErrors)
     long start = -2;
     EXPECT_EQ(FindLine(read, &memory, full.c_str(), LineMatch::Whole, &start), -1);
     EXPECT_EQ(start, -1);
+}
+
+// What was left is counted, and the first one's folder named: "C:\\" for
+// a file at a drive's root, without the "." of the install directory's own
+// entry.
+TEST(RestartDeletion, FilesLeftAreCountedWithTheFirstOnesFolder)
+{
+    const struct { std::vector<const char*> paths; const char* folder; } rows[] = {
+        {{"C:\\QOR\\BIN\\A.EXE", "D:\\B.DLL"}, "C:\\QOR\\BIN"}, {{"C:\\A.DLL"}, "C:\\"},
+        {{"C:\\QOR\\.\\A.DLL"}, "C:\\QOR"}};
+    for (const auto& r : rows) {
+        g_remains = RemovalRemains();
+        for (const char* p : r.paths)
+            NoteFileLeft(p);
+        EXPECT_EQ(std::make_pair(g_remains.left, std::string(g_remains.leftIn)),
+                  std::make_pair(static_cast<int>(r.paths.size()), std::string(r.folder)))
+            << r.paths[0];
+    }
 }
 
 // The paths queued, joined by "|"; a deferred file's marked with "*".

@@ -103,14 +103,17 @@ TEST(Parse, LinesSectionsAndFields)
          Lines({"[Application]", " appName \t=  My Printer ", "DefDir=first", "DEFDIR=C:\\QOR=X",
                 "SpaceNeeded=1200K", "DefPMGroup= QOR Group , Printer Tools, More", "NoEquals"}),
          'a', "My Printer|C:\\QOR=X|1200|QOR Group|Printer Tools, More", -1},
+        // Right after a log that had everything.
+        {"no [Application]: nothing left of the last log's", "[Dirs]\r\n1=A\r\n", 'a', "||0||", -1},
         {"[Application] cut",
          Lines({"[Application]", "AppName=A" + a39, "DefPMGroup=A,B", "DefPMGroup=NoCommaButLong"}), 'a',
          a39 + "||0|NoCommaButLon|", -1},
-        {"no [Application]: nothing left of the last log's", "[Dirs]\r\n1=A\r\n", 'a', "||0||", -1},
         {"[Disks]", Lines({"[Disks]", "07 = Disk 1", "x=Disk X", "no equals", "1=L" + l49}), 'k',
          "7=Disk 1;0=Disk X;1=" + l49 + ";", -1},
         // A name too long for its field, or a line without "=", keeps its
         // slot with an empty name, so that entry 2 is still DATA.
+        // Fills the slot that the next row's line without "=" takes.
+        {"five [Dirs]", Lines({"[Dirs]", "1=A", "2=B", "3=C", "4=D", "5=E"}), 'd', "1=A;2=B;3=C;4=D;5=E;", -1},
         {"[Dirs]", Lines({"[Dirs]", "1=.", "2=" + e29 + "x", "3=DATA", "NOEQUALS", "5=" + e29, "3=QOR"}), 'd',
          "1=.;2=;3=DATA;0=;5=" + e29 + ";3=QOR;", -1},
         // A second name too long for its field, and a long text after the
