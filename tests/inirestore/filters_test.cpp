@@ -55,9 +55,11 @@ TEST(TrimLine, RemovesSpacesTabsAndLineFeedsButNotCarriageReturns)
     const char* rows[][2] = {{"\t  [386Enh]\n", "[386Enh]"}, {"\n", ""}, {"  a \t b  ", "a \t b"},
                              {"\r\n", "\r"}, {" \r ", "\r"}, {"a\t\n\n", "a"}};
     for (auto& row : rows) {
-        char buffer[32];
-        EXPECT_EQ(TrimLine(std::strcpy(buffer, row[0])), buffer);
-        EXPECT_STREQ(buffer, row[1]) << "input \"" << row[0] << "\"";
+        // On the heap and exactly as long as the text, where a read or write
+        // past its end shows.
+        std::vector<char> buffer(row[0], row[0] + std::strlen(row[0]) + 1);
+        EXPECT_EQ(TrimLine(buffer.data()), buffer.data());
+        EXPECT_STREQ(buffer.data(), row[1]) << "input \"" << row[0] << "\"";
     }
 }
 

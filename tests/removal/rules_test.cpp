@@ -70,6 +70,9 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
     EXPECT_STREQ(why, "a file of Windows' own printer drivers");
     // No room, or an unsafe name: nothing built, the output emptied.
     out[0] = 'x';
+    EXPECT_FALSE(BuildDestinationDir(out, sizeof out, ".."));
+    EXPECT_EQ(out[0], '\0');
+    out[0] = 'x';
     EXPECT_FALSE(BuildAfterWalkPath(0, out, 1));
     EXPECT_EQ(out[0], '\0');
     out[0] = 'x';
@@ -143,7 +146,8 @@ TEST(Paths, CanonicalFormAndWhereAPathLies)
     const struct { const char *path, *expected; std::size_t size = kMaxPath; } canonical[] = {  // "-": no fit
         {"c:\\Windows\\", "C:\\WINDOWS"}, {"C:/A//B/./C", "C:\\A\\B\\C"}, {"C:\\", "C:"}, {"", ""},
         {"C:\\A\\..\\..\\B", "C:\\B"}, {"C:\\DATA. \\X", "C:\\DATA\\X"}, {"C:\\A\\...\\B", "C:\\A\\B"}, {"C:\\A\\ .\\B", "C:\\A\\B"},
-        {"\\\\srv\\share\\..\\x", "\\\\SRV\\SHARE\\X"}, {"C:\\ABC", "-", 6}, {"C:\\AB", "C:\\AB", 6}};
+        {"\\\\srv\\share\\..\\x", "\\\\SRV\\SHARE\\X"}, {"C:\\ABC", "-", 6}, {"C:\\AB", "C:\\AB", 6},
+        {"C:", "-", 2}, {"C:", "C:", 3}};
     for (const auto& r : canonical) {
         std::vector<char> out(r.size, 'x');  // on the heap, where a write past its end shows
         EXPECT_STREQ(CanonicalPath(r.path, out.data(), out.size()) ? out.data() : "-", r.expected) << r.path;
