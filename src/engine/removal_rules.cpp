@@ -342,7 +342,7 @@ bool BuildInstallSubdir(char* out, std::size_t size, const char* dirName)
 {
     if (size > 0)
         out[0] = '\0';
-    if (!IsSafeDirName(dirName) || g_config.InstallDir[0] == '\0')
+    if (!IsSafeDirName(dirName) || !IsAbsolutePath(g_config.InstallDir))
         return false;
     return JoinPath(out, size, g_config.InstallDir, dirName);
 }

@@ -86,8 +86,8 @@ int RestartDeletionPaths(const DeferredList& list, QueuedPath out[kMaxQueued])
     if (!IsPackageInstallDir())
         return count;
     QueuedPath& dir = out[count++];
-    std::size_t n = std::strlen(c.InstallDir);
-    std::memcpy(dir.path, c.InstallDir, n + 1);
+    std::memcpy(dir.path, c.InstallDir, sizeof dir.path);
+    std::size_t n = std::strlen(dir.path);
     if (n > 0 && dir.path[n - 1] == '\\')
         dir.path[n - 1] = '\0';
     dir.base = c.InstallDir;

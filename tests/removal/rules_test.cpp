@@ -160,6 +160,16 @@ TEST(Paths, CanonicalFormAndWhereAPathLies)
         EXPECT_EQ(PathWithin(r.path, r.dir, r.strictly), r.within) << r.path << " in " << r.dir << r.strictly;
 }
 
+// A path names the same place whatever the current drive and folder only
+// from a drive's root or a share on.
+TEST(Paths, AbsoluteOnlyFromADrivesRootOrAShare)
+{
+    for (const char* path : {"A:\\", "z:/X", "Z:\\X", "a:\\", "\\\\S\\H", "//S/H"})
+        EXPECT_TRUE(IsAbsolutePath(path)) << path;
+    for (const char* path : {"", "C:", "C:X", "\\X", "X", "@:\\X", "[:\\X", "`:\\X", "{:\\X", "1:\\X"})
+        EXPECT_FALSE(IsAbsolutePath(path)) << path;
+}
+
 // The folder emptied on the strength of directory entry 1 ("-": none), whether
 // the install directory is the package's own, and which after-walk files go
 // ("+"): those of the install directory only from the package's own folder,
