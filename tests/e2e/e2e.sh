@@ -51,9 +51,14 @@ win_path() { echo "Z:${1//\//\\}"; }
 # Windows finds it (the letter case on disk depends on who wrote it last).
 win_file() { find "$WIN" -maxdepth 1 -iname "$1" -print -quit; }
 
+# A scenario that passed keeps its snapshots and logs, not its prefixes:
+# each is most of a gigabyte, and a test run makes a dozen.
 finish() {
   wineserver -k 2>/dev/null || true
-  if [ "$failures" -eq 0 ]; then echo "$SCENARIO: all checks passed"; exit 0; fi
+  if [ "$failures" -eq 0 ]; then
+    rm -rf "$WINEPREFIX" "${INSTALLED:-}"
+    echo "$SCENARIO: all checks passed"; exit 0
+  fi
   echo "$SCENARIO: $failures check(s) failed"; exit 1
 }
 
