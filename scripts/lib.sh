@@ -300,12 +300,17 @@ qor_prepare_prefix() {
   if [ ! -f "$marker" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
-    local status=0 alone=
+    local status=0 alone= overrides
     [ "${QOR_ARCH:-i686}" = x86_64 ] && [ -z "${3:-}" ] && alone=$(qor_wine64_alone)
+    # A DLL that crashes while it registers itself (a 32-bit one now and
+    # then, under qemu-i386) would start the debugger, which waits for ever
+    # under the emulator: without it, the setup goes on without that DLL.
+    overrides="$WINEDLLOVERRIDES;winedbg.exe=d"
     if [ -n "$alone" ]; then
-      WINELOADER=$alone "$alone" wineboot.exe -i </dev/null >"$BUILD/wineboot.log" 2>&1 || status=$?
+      WINEDLLOVERRIDES=$overrides WINELOADER=$alone "$alone" wineboot.exe -i </dev/null >"$BUILD/wineboot.log" 2>&1 ||
+        status=$?
     else
-      wineboot -i </dev/null >"$BUILD/wineboot.log" 2>&1 || status=$?
+      WINEDLLOVERRIDES=$overrides wineboot -i </dev/null >"$BUILD/wineboot.log" 2>&1 || status=$?
     fi
     if [ "$status" -ne 0 ]; then
       echo "wineboot -i could not make the Wine prefix $WINEPREFIX (exit $status):" >&2

@@ -15,6 +15,9 @@
 #     the restart requested, and the next start taking the rest.
 QOR_BASE_PREFIX=${QOR_WOW64_PREFIX:-${QOR_BASE_PREFIX:-}}
 . "$(dirname "$0")/e2e.sh" shipped_i686
+# A crash ends the program at once: under qemu-i386 the debugger would wait
+# for ever.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winedbg.exe=d"
 OBJDUMP=${QOR_SHIPPED_OBJDUMP:-i686-w64-mingw32-objdump}
 started=$SECONDS
 
