@@ -116,10 +116,11 @@ TEST(RemovePrinters, ThePackagesPrintersAndTheirDriversGoAndNothingElse)
         for (const std::string& line : Lines(log))
             if (line.compare(0, 15, "Printer driver ") == 0 && line.find(names[0]) != std::string::npos)
                 driverLine = line;
-        if (row.driverRefused)
+        if (row.driverRefused) {
             EXPECT_TRUE(driverLine == notThere[0] + std::string(names[0]) ||
                         driverLine == notThere[1] + std::string(names[0]))
                 << driverLine;
+        }
         // What is still there is taken down, and so found.
         for (int i = 0; i < 4; ++i) {
             char* name = const_cast<char*>(names[i]);
