@@ -82,6 +82,8 @@ driver click prompt 107
 wait_exit 60 && pass "the restart ended the program" || fail "program still running after Restart"
 # The restart request may already have carried out the system's list.
 check "Restart queued QORDELET.EXE" grep -q -F 'Queued for deletion at the next start of Windows: C:\QOR4400\QORDELET.EXE' "$WORK/pages.log"
+# The machine goes down, every program with it, and starts again.
+wineserver -k 2>/dev/null || true
 w wineboot -r || true
 check "QORDELET.EXE deleted at the restart" test ! -e "$PKG/QORDELET.EXE"
 check "install directory removed at the restart" test ! -e "$PKG"
