@@ -28,13 +28,15 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winedbg.exe=d"
 OBJDUMP=${QOR_SHIPPED_OBJDUMP:-i686-w64-mingw32-objdump}
 
 setup /x86
-# What ships: named, with what it is; the file tool where there is one.
+# What ships: named, with what it is (objdump, and the file tool where there
+# is one); a file that the i686 objdump cannot read is no i686 build.
 for f in QORDELET.EXE GAUGE32.DLL; do
-  format=$("$OBJDUMP" -f "$SHIPPED/$f" 2>&1 | sed -n 's/.*file format //p')
-  echo "shipped file run: $SHIPPED/$f: ${format:-not a PE file}$(command -v file >/dev/null && echo ", $(file -b "$SHIPPED/$f")")" |
+  format=$("$OBJDUMP" -f "$SHIPPED/$f" 2>/dev/null | sed -n 's/.*file format //p') || true
+  kind=$(file -b "$SHIPPED/$f" 2>/dev/null) || kind=
+  echo "shipped file run: $SHIPPED/$f: ${format:-not read by $(basename "$OBJDUMP")}${kind:+, $kind}" |
     tee -a "$WORK/ran.txt"
   [ "$format" = pei-i386 ] && pass "$f is the shipped i686 build (pei-i386)" ||
-    fail "$f is not what ships (the i686 build): ${format:-unreadable}"
+    fail "$f is not what ships (the i686 build): ${kind:-${format:-unreadable}}"
 done
 check "the installed QORDELET.EXE is the shipped one" cmp "$PKG/QORDELET.EXE" "$SHIPPED/QORDELET.EXE"
 check "the installed GAUGE32.DLL is the shipped one, compressed" cmp "$PKG/GAUGE32.DLL" "$WORK/payload/GAUGE32.DL_"
