@@ -5,6 +5,10 @@ set(QOR_ROOT ${CMAKE_CURRENT_SOURCE_DIR})
 if(NOT QOR_BIN_DIR)
   set(QOR_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
 endif()
+# The shipped QORDELET.EXE and GAUGE32.DLL are the i686 build's whichever
+# build runs the tests: an x86-64 build points here at them.
+set(QOR_SHIPPED_DIR "${QOR_BIN_DIR}" CACHE PATH "folder of the shipped QORDELET.EXE and GAUGE32.DLL")
+set(QOR_SHIPPED_OBJDUMP "${CMAKE_OBJDUMP}" CACHE FILEPATH "objdump that reads the shipped files")
 # Where the native build lives, so the win32 build can register its tests.
 set(QOR_NATIVE_DIR "" CACHE PATH "binary dir of the native build")
 

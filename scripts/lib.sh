@@ -14,8 +14,13 @@ qor_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w
               wine wine64 xvfb xauth x11-utils cmake ninja-build libgtest-dev
               googletest clang mscompress imagemagick nsis)
 qor_packages_i686=(wine32:i386)
+# The x86-64 build's tools, and Wine's 32-bit loader with its preloader for
+# the shipped i686 build's own end-to-end run.
 qor_packages_x86_64=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-                     binutils-mingw-w64-x86-64)
+                     binutils-mingw-w64-x86-64 wine32:i386 wine32-preloader:i386)
+# Only where the kernel refuses 32-bit programs, and without what it
+# recommends (qemu-user-binfmt, which registers other emulators, not i386).
+qor_packages_emulator=(qemu-user)
 
 WINE64_LOADER=/usr/lib/wine/wine64
 WINE32_LOADER=/usr/lib/wine/wine
@@ -28,11 +33,17 @@ WINE32_LOADER=/usr/lib/wine/wine
 # emulator registered with binfmt_misc counts as one that cannot: Wine is
 # then far too slow there.
 qor_host_runs_32bit() {
-  local probe=$BUILD/.probe-i386 status
   if [ -r /proc/sys/fs/binfmt_misc/qemu-i386 ] &&
      grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
     return 1
   fi
+  qor_i386_runs
+}
+
+# Whether an i386 program starts here at all, natively or through whatever
+# binfmt_misc has registered for it.
+qor_i386_runs() {
+  local probe=$BUILD/.probe-i386 status
   # Not in /tmp, which may be mounted without the right to run programs.
   mkdir -p "$BUILD"
   printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08'\
@@ -82,38 +93,124 @@ qor_install_missing() {
     i686) wanted+=("${qor_packages_i686[@]}") ;;
     x86_64) wanted+=("${qor_packages_x86_64[@]}") ;;
   esac
+  local bare=() emulated=
+  # The shipped build needs an emulator where nothing runs i386 programs.
+  [ "${QOR_ARCH:-i686}" = x86_64 ] && ! qor_i386_runs && emulated=1
   for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "installing: ${missing[*]}"
+  if [ -n "$emulated" ]; then
+    for p in "${qor_packages_emulator[@]}"; do
+      dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare+=("$p")
+    done
+  fi
+  if [ $((${#missing[@]} + ${#bare[@]})) -gt 0 ]; then
+    echo "installing: ${missing[*]}${bare[*]:+ ${bare[*]}}"
     if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
       dpkg --add-architecture i386
     fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    apt-get install -y -qq "${missing[@]}" >/dev/null
+    [ ${#missing[@]} -eq 0 ] || apt-get install -y -qq "${missing[@]}" >/dev/null
+    [ ${#bare[@]} -eq 0 ] || apt-get install -y -qq --no-install-recommends "${bare[@]}" >/dev/null
   fi
-  [ "$QOR_ARCH" = x86_64 ] && qor_wine64_wrappers
+  if [ "$QOR_ARCH" = x86_64 ]; then
+    qor_wine64_wrappers
+    [ -z "$emulated" ] || qor_enable_qemu_i386
+  fi
+  return 0
+}
+
+# Where nothing runs i386 programs, registers qemu-i386 for them with
+# binfmt_misc (or enables its entry), so that the shipped i686 build runs,
+# and says so in one line. Flag F: the kernel opens the emulator at once and
+# finds it in any mount namespace or chroot. The x86-64 build's tests start
+# no 32-bit program and do not pay for it (see qor_wine64_alone).
+qor_enable_qemu_i386() {
+  local dir=/proc/sys/fs/binfmt_misc emulator
+  emulator=$(command -v qemu-i386) || { echo "qemu-i386 is not installed: the shipped i686 build cannot run here" >&2; return 0; }
+  if [ -e "$dir/qemu-i386" ]; then
+    echo 1 >"$dir/qemu-i386"
+    echo "32-bit programs cannot run on this host: enabled binfmt_misc's entry for $emulator"
+  else
+    mountpoint -q "$dir" || mount -t binfmt_misc binfmt_misc "$dir"
+    # The i386 ELF header of executables and shared objects (e_type 2 or 3).
+    printf '%s' ":qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$emulator:F" \
+      >"$dir/register"
+    echo "32-bit programs cannot run on this host: registered $emulator with binfmt_misc for i386 programs"
+  fi
+  qor_i386_runs || echo "i386 programs still do not start through $emulator: the shipped i686 build cannot run here" >&2
   return 0
 }
 
 # Debian's wine wrapper takes the 32-bit loader whenever wine32 is
 # installed, so the x86-64 build gets small wrappers of its own that start
 # wine, wineboot and the rest through the 64-bit loader, first on PATH (CTest
-# and the end-to-end scripts inherit it), and a 64-bit prefix.
+# and the end-to-end scripts inherit it), and a 64-bit prefix. The loader is
+# the copy of qor_wine_tree's "wow64" tree, so that a 32-bit program (the
+# shipped build) starts through its 32-bit loader and preloader.
 qor_wine64_wrappers() {
-  local shims=$BUILD/wine-x86_64 name
+  local shims=$BUILD/wine-x86_64 name loader
   mkdir -p "$shims"
+  loader=$(qor_wine_tree "$shims/wow64" with-32-bit)
+  [ -n "$loader" ] || loader=$WINE64_LOADER
   for name in wine wine-stable wine64; do
-    printf '#!/bin/sh\nexec %s "$@"\n' "$WINE64_LOADER" >"$shims/$name"
+    printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$shims/$name"
   done
   for name in wineboot winecfg winepath wineconsole winedbg; do
-    printf '#!/bin/sh\nexec %s %s.exe "$@"\n' "$WINE64_LOADER" "$name" >"$shims/$name"
+    printf '#!/bin/sh\nexec %s %s.exe "$@"\n' "$loader" "$name" >"$shims/$name"
   done
-  chmod +x "$shims"/*
+  chmod +x "$shims"/wine*
   case ":$PATH:" in *":$shims:"*) ;; *) export PATH="$shims:$PATH" ;; esac
-  export WINELOADER=$WINE64_LOADER WINEARCH=win64
+  export WINELOADER=$loader WINEARCH=win64
+}
+
+# qor_wine_tree DIR [with-32-bit]: a copy of Wine's 64-bit loader in
+# DIR/lib/wine, with links to the libraries and data it finds relative to
+# where it lies; prints its path, or nothing where it does not start.
+# Wine looks for the 32-bit loader beside the 64-bit one (the directory of
+# the running loader, not the path it was started by), and that one for its
+# preloader beside itself: hence copies, not links. Without "with-32-bit"
+# there is no 32-bit loader beside the copy, and a prefix made through it
+# gets no 32-bit side. With it, the preloader is laid beside the 32-bit
+# loader under the name Wine looks for (Debian installs it as
+# wine-preloader.static): under qemu-i386 the 32-bit loader cannot place its
+# address space without it.
+qor_wine_tree() {
+  local tree=$1 with32=${2:-} usr bin preloader
+  bin=$tree/lib/wine
+  usr=$(dirname "$(dirname "$(dirname "$WINE64_LOADER")")")
+  mkdir -p "$bin" "$tree/lib/x86_64-linux-gnu" "$tree/share"
+  ln -sfn "$usr/lib/x86_64-linux-gnu/wine" "$tree/lib/x86_64-linux-gnu/wine"
+  ln -sfn "$usr/share/wine" "$tree/share/wine"
+  ln -sfn "$usr/lib/wine/wineserver" "$bin/wineserver"
+  qor_copy_if_changed "$WINE64_LOADER" "$bin/wine64"
+  rm -f "$bin/wine" "$bin/wine-preloader"
+  if [ -n "$with32" ] && [ -x "$WINE32_LOADER" ]; then
+    mkdir -p "$tree/lib/i386-linux-gnu"
+    ln -sfn "$usr/lib/i386-linux-gnu/wine" "$tree/lib/i386-linux-gnu/wine"
+    qor_copy_if_changed "$WINE32_LOADER" "$bin/wine"
+    for preloader in "$usr/lib/wine/wine-preloader" "$usr/lib/wine/wine-preloader.static"; do
+      [ -x "$preloader" ] && { qor_copy_if_changed "$preloader" "$bin/wine-preloader"; break; }
+    done
+  fi
+  "$bin/wine64" --version >/dev/null 2>&1 && echo "$bin/wine64"
+}
+
+qor_copy_if_changed() {
+  cmp -s "$1" "$2" || { cp "$1" "$2.new" && mv "$2.new" "$2"; }
+}
+
+# qor_wine64_alone: prints the path of a copy of Wine's 64-bit loader that
+# has no 32-bit loader beside it, or nothing where none can be made.
+# wineboot -i of a 64-bit prefix also sets up the prefix's 32-bit side
+# through the 32-bit loader. Where 32-bit programs run only under an
+# emulator, that takes a while, and minutes where the 32-bit loader has no
+# preloader; the x86-64 build's tests never start a 32-bit program, so
+# their prefixes are made through this copy and the 32-bit side is left
+# out (which also halves the prefix that each end-to-end run copies).
+qor_wine64_alone() {
+  qor_wine_tree "$BUILD/wine-x86_64/alone"
 }
 
 # Stops with the reason when the chosen Wine loader cannot start here.
@@ -189,21 +286,32 @@ qor_stop_xvfb() {
   QOR_XVFB_PID=
 }
 
-# qor_prepare_prefix DIR [unmanaged]: makes (once) and starts the Wine prefix
-# DIR: no crash dialog, and a persistent wineserver, so that CTest's pipes are
-# not held by a server that one test started. "unmanaged" is for our own Xvfb,
-# which has no window manager: Wine then draws the window frames itself
-# instead of waiting (2 s for every hidden window) for a manager that never
-# answers.
+# qor_prepare_prefix DIR [unmanaged|managed] [with-32-bit]: makes (once) and
+# starts the Wine prefix DIR: no crash dialog, and a persistent wineserver,
+# so that CTest's pipes are not held by a server that one test started.
+# "unmanaged" is for our own Xvfb, which has no window manager: Wine then
+# draws the window frames itself instead of waiting (2 s for every hidden
+# window) for a manager that never answers. For the x86-64 build a prefix
+# gets its 32-bit side only "with-32-bit", for the shipped i686 build.
 qor_prepare_prefix() {
   export WINEPREFIX=$1
   # A prefix made through one loader is not made again through the other.
-  local marker=$WINEPREFIX/.qor-ready-${2:-managed}-${QOR_ARCH:-i686}
+  local marker=$WINEPREFIX/.qor-ready-${2:-managed}-${QOR_ARCH:-i686}${3:+-$3}
   if [ ! -f "$marker" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
-    local status=0
-    wineboot -i </dev/null >"$BUILD/wineboot.log" 2>&1 || status=$?
+    local status=0 alone= overrides
+    [ "${QOR_ARCH:-i686}" = x86_64 ] && [ -z "${3:-}" ] && alone=$(qor_wine64_alone)
+    # A DLL that crashes while it registers itself (a 32-bit one now and
+    # then, under qemu-i386) would start the debugger, which waits for ever
+    # under the emulator: without it, the setup goes on without that DLL.
+    overrides="$WINEDLLOVERRIDES;winedbg.exe=d"
+    if [ -n "$alone" ]; then
+      WINEDLLOVERRIDES=$overrides WINELOADER=$alone "$alone" wineboot.exe -i </dev/null >"$BUILD/wineboot.log" 2>&1 ||
+        status=$?
+    else
+      WINEDLLOVERRIDES=$overrides wineboot -i </dev/null >"$BUILD/wineboot.log" 2>&1 || status=$?
+    fi
     if [ "$status" -ne 0 ]; then
       echo "wineboot -i could not make the Wine prefix $WINEPREFIX (exit $status):" >&2
       tail -5 "$BUILD/wineboot.log" >&2

@@ -15,6 +15,20 @@ const char* const kPackagePrinters[] = {
     "QOR 4400 Brackenfield PS2",
 };
 
+// A refused deletion in the log, with the spooler's error code. The code is
+// cleared before each call: a call that fails without setting one (Wine's
+// spooler, for a driver it does not hold in the caller's environment) would
+// otherwise be reported with an earlier call's code or as "error 0", which
+// reads as success. Such a failure is said in words.
+void LogRefusal(const char* kept, const char* name)
+{
+    DWORD error = GetLastError();
+    if (error != ERROR_SUCCESS)
+        LogAction("%s (the spooler refused, error %d): %s", kept, static_cast<int>(error), name);
+    else
+        LogAction("%s (the spooler refused and gave no reason): %s", kept, name);
+}
+
 }  // namespace
 
 int RemovePrinters()
@@ -33,16 +47,17 @@ int RemovePrinters()
             continue;
         }
         ++found;
+        SetLastError(ERROR_SUCCESS);
         if (DeletePrinter(printer))
             LogAction("Printer deleted: %s", name);
         else
-            LogAction("Printer kept (the spooler refused, error %d): %s",
-                      static_cast<int>(GetLastError()), name);
+            LogRefusal("Printer kept", name);
         ClosePrinter(printer);
+        SetLastError(ERROR_SUCCESS);
         if (DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(name)))
             LogAction("Printer driver deleted: %s", name);
         else
-            LogAction("Printer driver kept (error %d): %s", static_cast<int>(GetLastError()), name);
+            LogRefusal("Printer driver kept", name);
     }
     return found;
 }

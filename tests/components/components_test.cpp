@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/base.h"
 #include "engine/engine.h"
 #include "support/winsupport.h"
 
@@ -77,31 +78,65 @@ TEST(RemovePrinters, ThePackagesPrintersAndTheirDriversGoAndNothingElse)
 {
     const char* const names[] = {"QOR Brackenfield Model 2890 GDI", "QOR Brackenfield 4400",
                                  "QOR 4400 Brackenfield PS2", "Office Laser Q"};
-    // One letter per name: P printer and driver, D the driver alone, - neither.
-    // A missing printer is passed over; a driver without the package's
-    // printer may serve another and stays. (All three with their drivers, and
-    // the user's printer, are in tests/e2e/normal.sh.)
-    const char before[] = "-PDP", after[] = "--DP";
+    // One letter per name: P printer and driver, D the driver alone, O the
+    // printer alone, on the user's driver, - neither. A missing printer is
+    // passed over; a driver without the package's printer may serve another
+    // and stays. A driver that the spooler cannot delete is logged with the
+    // spooler's own reason: for one that is not there Windows gives 1797 and
+    // Wine's spooler no code at all, which is said in words (never as
+    // "error 0" or an earlier call's code). (All three with their drivers,
+    // and the user's printer, are in tests/e2e/normal.sh.)
+    const char* const notThere[] = {"Printer driver kept (the spooler refused, error 1797): ",
+                                    "Printer driver kept (the spooler refused and gave no reason): "};
+    const struct {
+        const char* before;
+        const char* after;
+        bool driverRefused;  // the first name's driver line is one of notThere
+    } rows[] = {
+        {"-PDP", "--DP", false},
+        {"O--P", "---P", true},
+    };
+    const std::string log = TempFile("qor_printers.log");
     char device[256];
     GetProfileStringA("windows", "device", "", device, sizeof device);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(before[i] == '-' || AddTestPrinter(names[i], before[i] == 'D')) << names[i];
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.before);
+        // The user's printer first: the package's may use its driver.
+        for (int i = 3; i >= 0; --i)
+            EXPECT_TRUE(row.before[i] == '-' ||
+                        AddTestPrinter(names[i], row.before[i] == 'D', row.before[i] == 'O' ? names[3] : nullptr))
+                << names[i];
+        DeleteFileA(log.c_str());
+        ASSERT_TRUE(OpenActionLog(log.c_str()));
 
-    RemovePrinters();
+        RemovePrinters();
 
-    // What is still there is taken down, and so found.
-    for (int i = 0; i < 4; ++i) {
-        char* name = const_cast<char*>(names[i]);
-        PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        HANDLE printer;
-        bool printerLeft = OpenPrinterA(name, &printer, &all) != 0;
-        if (printerLeft) {
-            DeletePrinter(printer);
-            ClosePrinter(printer);
+        CloseActionLog();
+        std::string driverLine;
+        for (const std::string& line : Lines(log))
+            if (line.compare(0, 15, "Printer driver ") == 0 && line.find(names[0]) != std::string::npos)
+                driverLine = line;
+        if (row.driverRefused) {
+            EXPECT_TRUE(driverLine == notThere[0] + std::string(names[0]) ||
+                        driverLine == notThere[1] + std::string(names[0]))
+                << driverLine;
         }
-        EXPECT_EQ(printerLeft, after[i] == 'P') << name;
-        EXPECT_EQ(DeletePrinterDriverA(nullptr, nullptr, name) != 0, after[i] != '-') << name;
+        // What is still there is taken down, and so found.
+        for (int i = 0; i < 4; ++i) {
+            char* name = const_cast<char*>(names[i]);
+            PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+            HANDLE printer;
+            bool printerLeft = OpenPrinterA(name, &printer, &all) != 0;
+            if (printerLeft) {
+                DeletePrinter(printer);
+                ClosePrinter(printer);
+            }
+            EXPECT_EQ(printerLeft, row.after[i] == 'P') << name;
+            EXPECT_EQ(DeletePrinterDriverA(nullptr, nullptr, name) != 0, row.after[i] == 'P' || row.after[i] == 'D')
+                << name;
+        }
     }
+    DeleteFileA(log.c_str());
     WriteProfileStringA("windows", "device", device[0] ? device : nullptr);
 }
 

@@ -8,6 +8,9 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 
 BIN=${QOR_BIN:?QOR_BIN must name build/bin}
+# Where the installed QORDELET.EXE and GAUGE32.DLL come from: the build the
+# tests run, unless a scenario runs the shipped files.
+SHIPPED=${QOR_SHIPPED:-$BIN}
 BASE_PREFIX=${QOR_BASE_PREFIX:-${WINEPREFIX:?WINEPREFIX must name the prepared prefix}}
 SCENARIO=$1
 WORK=${QOR_E2E_DIR:-$(dirname "$BIN")/e2e}/$SCENARIO
@@ -59,9 +62,14 @@ win_path() { echo "Z:${1//\//\\}"; }
 # Windows finds it (the letter case on disk depends on who wrote it last).
 win_file() { find "$WIN" -maxdepth 1 -iname "$1" -print -quit; }
 
+# A scenario that passed keeps its snapshots and logs, not its prefixes:
+# each is most of a gigabyte, and a test run makes a dozen.
 finish() {
   wineserver -k 2>/dev/null || true
-  if [ "$failures" -eq 0 ]; then echo "$SCENARIO: all checks passed"; exit 0; fi
+  if [ "$failures" -eq 0 ]; then
+    rm -rf "$WINEPREFIX" "${INSTALLED:-}"
+    echo "$SCENARIO: all checks passed"; exit 0
+  fi
   echo "$SCENARIO: $failures check(s) failed"; exit 1
 }
 
@@ -78,10 +86,10 @@ setup() {
   mkdir -p "$WORK/payload"
   cp -a "$BASE_PREFIX" "$WINEPREFIX"
   qor_fresh_session
-  cp "$BIN/QORDELET.EXE" "$WORK/payload/"
+  cp "$SHIPPED/QORDELET.EXE" "$WORK/payload/"
   # The package ships the gauge library compressed (SZDD): mscompress names
   # its output after the input with a trailing underscore.
-  cp "$BIN/GAUGE32.DLL" "$WORK/payload/GAUGE32.DL"
+  cp "$SHIPPED/GAUGE32.DLL" "$WORK/payload/GAUGE32.DL"
   mscompress "$WORK/payload/GAUGE32.DL" && rm "$WORK/payload/GAUGE32.DL"
   w "$BIN/sampleinstall.exe" "$(win_path "$WORK/payload")" "$@" >"$WORK/install.log" ||
     { cat "$WORK/install.log"; fail "sample package installed"; finish; }
@@ -89,6 +97,12 @@ setup() {
   # apart from the installation's.
   qor_fresh_session
   snapshot before
+  start_components
+}
+
+# The package's running programs (components_double.exe), each logging
+# what it was asked to components.log.
+start_components() {
   : >"$WORK/components.log"
   wine "$BIN/components_double.exe" /log "$(win_path "$WORK/components.log")" all \
        </dev/null >/dev/null 2>&1 &
@@ -169,6 +183,138 @@ check_only_changes() {
 
 driver() { wine "$BIN/pagedriver.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
+# unattended NAME TAIL: runs QORDELET.EXE from the install directory with
+# that command tail, as deployment tools start it; NAME.run gets what the
+# page driver saw (every window that became visible, the whole exit code).
+unattended() {
+  (cd "$PKG" && wine "$BIN/pagedriver.exe" run 'C:\QOR4400\QORDELET.EXE' "$2" 120000 \
+     </dev/null 2>/dev/null | tr -d '\r') >"$WORK/$1.run"
+}
+exit_of() { sed -n 's/^exit: //p' "$WORK/$1.run"; }
+no_window() { ! grep -q '^shown:' "$WORK/$1.run"; }
+same_files() { # same_files A B [REGEX]: the snapshots hold the same files, REGEX's aside
+  diff <(grep -v -E "${3:-^$}" "$WORK/$1.files") <(grep -v -E "${3:-^$}" "$WORK/$2.files") >/dev/null &&
+    diff <(grep -v -E "${3:-^$}" "$WORK/$1.dirs") <(grep -v -E "${3:-^$}" "$WORK/$2.dirs") >/dev/null
+}
+queued_for_next_start() { # queued_for_next_start PATTERN: in the system's list (NT)
+  w reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
+    grep -q -i "$1"
+}
+
+# check_removed SNAPSHOT: what a whole removal of the sample package (setup
+# without options) leaves, in the snapshot and in drive_c as it is now
+# (with the session ended, so that the registry is on the disk, and before
+# the next one carries out what was queued): everything of the package gone
+# but QORDELET.EXE, which goes at the next start; Windows' own driver files
+# kept; SYSTEM.INI and WIN.INI without the package's entries and with the
+# user's; the user's default printer and run line again; the package's
+# printers, drivers, Plug and Play key and group gone and the user's kept;
+# the package's programs closed; no other machine key changed.
+check_removed() {
+  local after=$1 remaining f sys_expected winini counter printers
+  remaining=$(cd "$C" && find QOR4400 -type f | sort | tr '\n' ' ')
+  [ "$remaining" = "QOR4400/QORDELET.EXE " ] && pass "install directory holds only QORDELET.EXE" ||
+    fail "left in the install directory: $remaining"
+  check "install directory kept while QORDELET.EXE is in it" test -d "$PKG"
+  for f in FONTS HELP PPD SPOOL; do check "subdirectory $f removed" test ! -e "$PKG/$f"; done
+  for f in Q44PCL.DRV QOR4400.DRV VORNGDI.DRV VORNVMI.386 VORNPRNT.DLL Q44BKGND.BMP Q44WIN.INI; do
+    check "$f removed from the Windows directory" test ! -e "$WIN/$f"
+  done
+  for f in HPPCL5MS.DRV UNIDRV.DLL UNIDRV.HLP FINSTALL.DLL FINSTALL.HLP PSCRIPT.DRV PSCRIPT.HLP; do
+    check "Windows' own $f kept" test -e "$WIN/$f"
+  done
+  check "GAUGE321.DLL gone" test ! -e "$PKG/GAUGE321.DLL"
+  check "no temporary work file left" test -z "$(find "$WIN" -maxdepth 1 -iname '*.tmp' -newer "$WORK/before.files")"
+
+  # SYSTEM.INI: the package's [386Enh] entries gone, vpd.386 active, the
+  # rest byte for byte.
+  sys_expected=$(tr -d '\r' <"$(win_file SYSTEM.000)" |
+    grep -v -E '^(device=.*VORNVMI\.386|VornLPT=LPT1)$' | sed 's/^;device=vpd\.386$/device=vpd.386/')
+  [ "$sys_expected" = "$(tr -d '\r' <"$(win_file system.ini)")" ] && pass "SYSTEM.INI holds exactly the user's entries" ||
+    fail "SYSTEM.INI differs from the expected text"
+  check "SYSTEM.000 holds the old SYSTEM.INI" grep -q VORNVMI "$(win_file SYSTEM.000)"
+
+  # WIN.INI: the package's sections and entries gone, the user's kept.
+  winini=$(tr -d '\r' <"$(win_file win.ini)")
+  for f in '[QOR Brackenfield 4400,LPT1:]' '[QOR Brackenfield Model 2890 GDI,LPT1:]' \
+           '[QOR 4400 Brackenfield PS2,LPT1:]' '[QOR 4400 Brackenfield PS2,LPT1: Fonts]' \
+           'QOR.PCL=' 'QOR.GDI=' 'QOR.PS=' 'QOR Brackenfield 4400=' 'QOR 4400 Brackenfield PS2='; do
+    grep -qF -- "$f" <<<"$winini" && fail "WIN.INI still holds $f" || pass "WIN.INI lost $f"
+  done
+  for f in '[Mail]' 'MAPI=1' 'Office Printer=PSCRIPT,LPT2:' '[Office Printer,LPT2:]' 'COM1:=9600,n,8,1,x' \
+           'SystemStart=chimes.wav,Windows Start' 'softfonts=0'; do
+    grep -qxF -- "$f" <<<"$winini" && pass "WIN.INI kept the whole line $f" || fail "WIN.INI lost the user's line $f"
+  done
+  counter=$(ini_value "$(win_file win.ini)" PSCRIPT 'External Printers')
+  [ "$counter" = 2 ] && pass "External Printers 3 became 2" || fail "External Printers: $counter"
+  check "WIN.000 holds the old WIN.INI" grep -q 'QOR Brackenfield 4400,LPT1:' "$(win_file WIN.000)"
+
+  # [windows] lives in the registry here.
+  local winkey='Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows' device run
+  device=$(snapshot_value "$after.user" "$winkey" device)
+  run=$(snapshot_value "$after.user" "$winkey" run)
+  [ "$device" = "Office Printer,PSCRIPT,LPT2:" ] && pass "default printer is the user's again" || fail "device: $device"
+  [ "$run" = "CALC.EXE" ] && pass "run keeps the user's CALC.EXE only" || fail "run: $run"
+
+  # Printers, drivers (in whichever environment they were), key, group.
+  printers=$(grep -o '^\[System\\\\CurrentControlSet\\\\Control\\\\Print\\\\Printers\\\\[^\\]*\]' "$WORK/$after.system.reg" | sort -u)
+  grep -q 'QOR' <<<"$printers" && fail "a package printer remains: $printers" || pass "the three printers are gone"
+  grep -q 'Office Printer' <<<"$printers" && pass "the user's printer stays" || fail "the user's printer is gone"
+  grep -q 'Drivers\\\\Version-3\\\\QOR' "$WORK/$after.system.reg" && fail "a package driver remains" || pass "the package's drivers are gone"
+  grep -q 'Drivers\\\\Version-3\\\\Office Laser Driver\]' "$WORK/$after.system.reg" && pass "the user's driver stays" || fail "the user's driver is gone"
+  grep -q 'QORBRACKENFIELD_44001EEC' "$WORK/$after.system.reg" && fail "Plug and Play key remains" || pass "Plug and Play key removed with its subkeys"
+  grep -q 'OFFICELASER_0001' "$WORK/$after.system.reg" && pass "sibling key stays" || fail "sibling key removed"
+  check "Program Manager group deleted from the shell" test ! -e "$(group_dir 'Brackenfield Printing System')"
+  check "the user's group stays" test -d "$(group_dir Accessories)"
+  for f in QVTPClass WinPCLClass SpoolerClass PRINTERSTATUSBOX PanelClass 'Font Monitor'; do
+    grep -q "^$f gone" "$WORK/components.log" && pass "$f closed" || fail "$f not closed"
+  done
+
+  # The registry changed only where the package was.
+  diff "$WORK/before.system.reg" "$WORK/$after.system.reg" | grep '^[<>] \[' |
+    grep -v -E 'QOR|Enum\\\\LPTENUM\\\\QORBRACKENFIELD' >"$WORK/system.reg.diff" || true
+  [ ! -s "$WORK/system.reg.diff" ] && pass "no other machine key changed" || fail "machine keys changed: $(head -5 "$WORK/system.reg.diff")"
+}
+
+# check_action_log LOG SNAPSHOT: the action log of a whole unattended
+# removal that left SNAPSHOT: every deleted file and every removed INI line
+# named, what was asked to close, each printer, driver, key and the group,
+# the profile entry, the queue for the next start, and the result (3010)
+# last.
+check_action_log() {
+  local log=$1 after=$2 missing=0 f path ini old line words
+  tr -d '\r' <"$log" >"$WORK/log.txt"
+  while IFS= read -r f; do
+    path="C:${f#.}"
+    path=${path//\//\\}
+    # A 32-bit program names SysWOW64 as the system directory it sees.
+    grep -q -i -F "File deleted: $path" "$WORK/log.txt" ||
+      grep -q -i -F "File deleted: ${path/\\windows\\syswow64\\/\\windows\\system32\\}" "$WORK/log.txt" ||
+      { missing=$((missing + 1)); echo "not in the log: $path"; }
+  done < <(LC_ALL=C comm -23 <(cut -f1 "$WORK/before.files") <(cut -f1 "$WORK/$after.files"))
+  [ "$missing" -eq 0 ] && pass "the log names every deleted file" || fail "$missing deleted files not in the log"
+  missing=0
+  for ini in system win; do
+    old=$(win_file "$ini.000")
+    while IFS= read -r line; do
+      # The counter is a profile entry written, not a line removed.
+      [ -n "$line" ] && [ "${line#External Printers=}" = "$line" ] || continue
+      grep -q -F -- "line removed: $line" "$WORK/log.txt" || grep -q -F -- "line changed: $line" "$WORK/log.txt" ||
+        { missing=$((missing + 1)); echo "not in the log: $line"; }
+    done < <(LC_ALL=C comm -23 <(tr -d '\r' <"$old" | LC_ALL=C sort -u) <(tr -d '\r' <"$(win_file "$ini.ini")" | LC_ALL=C sort -u))
+  done
+  [ "$missing" -eq 0 ] && pass "the log names every removed INI line" || fail "$missing removed INI lines not in the log"
+  for words in 'Command line: ' 'Install directory: C:\QOR4400' 'Program asked to close: QVTPClass' \
+               'Printer deleted: QOR Brackenfield 4400' 'Printer driver deleted: QOR Brackenfield 4400' \
+               'Plug and Play key deleted' 'Program Manager group deleted: Brackenfield Printing System' \
+               'Profile entry written: [windows] device=Office Printer,PSCRIPT,LPT2:' \
+               'Queued for deletion at the next start of Windows: C:\QOR4400\QORDELET.EXE'; do
+    grep -q -F -- "$words" "$WORK/log.txt" && pass "the log says $words" || fail "the log lacks: $words"
+  done
+  [ "$(tail -1 "$WORK/log.txt")" = "Result: removed; some files wait for the next start of Windows (exit code 3010)" ] &&
+    pass "the log ends with 3010" || fail "the log's last line: $(tail -1 "$WORK/log.txt")"
+}
+
 wait_exit() { # wait_exit SECONDS
   local i
   for ((i = 0; i < $1 * 10; i++)); do
@@ -182,6 +328,14 @@ ini_value() { # ini_value FILE SECTION KEY: the value as the file holds it
   tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '
     /^\[/ { in_s = (tolower($0) == tolower(s)) ; next }
     in_s { i = index($0, "="); if (i && tolower(substr($0, 1, i - 1)) == tolower(k)) { print substr($0, i + 1); exit } }'
+}
+
+snapshot_value() { # snapshot_value NAME.HIVE KEY NAME: a string value as a snapshot holds it
+  # Through the environment: awk -v would take the backslashes for escapes.
+  KEY="[$2]" NAME="\"$3\"=" awk '
+    /^\[/ { in_k = (tolower($0) == tolower(ENVIRON["KEY"])); next }
+    in_k && index($0, ENVIRON["NAME"]) == 1 {
+      v = substr($0, length(ENVIRON["NAME"]) + 1); gsub(/^"|"$/, "", v); print v; exit }' "$WORK/$1.reg"
 }
 
 reg_value() { # reg_value KEY NAME

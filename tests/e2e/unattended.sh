@@ -15,23 +15,6 @@
 . "$(dirname "$0")/e2e.sh" unattended
 setup
 keep_installed
-start_components() {
-  : >"$WORK/components.log"
-  wine "$BIN/components_double.exe" /log "$(win_path "$WORK/components.log")" all </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 100); do shown PanelClass && break; sleep 0.1; done
-}
-# unattended NAME TAIL: runs QORDELET.EXE from the install directory with
-# that command tail; NAME.run gets what the page driver saw.
-unattended() {
-  (cd "$PKG" && wine "$BIN/pagedriver.exe" run 'C:\QOR4400\QORDELET.EXE' "$2" 120000 \
-     </dev/null 2>/dev/null | tr -d '\r') >"$WORK/$1.run"
-}
-exit_of() { sed -n 's/^exit: //p' "$WORK/$1.run"; }
-no_window() { ! grep -q '^shown:' "$WORK/$1.run"; }
-same_files() { # same_files A B [REGEX]: the snapshots hold the same files, REGEX's aside
-  diff <(grep -v -E "${3:-^$}" "$WORK/$1.files") <(grep -v -E "${3:-^$}" "$WORK/$2.files") >/dev/null &&
-    diff <(grep -v -E "${3:-^$}" "$WORK/$1.dirs") <(grep -v -E "${3:-^$}" "$WORK/$2.dirs") >/dev/null
-}
 LOGDIR="$C/some dir"
 LOG="$LOGDIR/qor.log"
 IN_LOGDIR='^\./some dir(/|$)'
@@ -58,8 +41,7 @@ same_files pages silent "$IN_LOGDIR" && pass "the same files gone and kept as th
   fail "the end state differs from a run through the pages:"
   diff <(grep -v -E "$IN_LOGDIR" "$WORK/pages.files") <(grep -v -E "$IN_LOGDIR" "$WORK/silent.files") | head -10 || true
 }
-w reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations |
-  grep -q -i 'QOR4400\\QORDELET\.EXE' && pass "QORDELET.EXE is queued for the next start" ||
+queued_for_next_start 'QOR4400\\QORDELET\.EXE' && pass "QORDELET.EXE is queued for the next start" ||
   fail "QORDELET.EXE is not queued for the next start"
 check "no winstart.bat, which NT never runs" test ! -e "$WIN/winstart.bat"
 settle silent-next
@@ -76,33 +58,7 @@ snapshot again
 same_files silent-next again && pass "the run again changed nothing" || fail "the run again changed files"
 
 # The log: every deleted file, every removed INI line, the result last.
-tr -d '\r' <"$LOG" >"$WORK/log.txt"
-missing=0
-while IFS= read -r f; do
-  path="C:${f#.}"
-  grep -q -i -F "File deleted: ${path//\//\\}" "$WORK/log.txt" || { missing=$((missing + 1)); echo "not in the log: $path"; }
-done < <(LC_ALL=C comm -23 <(cut -f1 "$WORK/before.files") <(cut -f1 "$WORK/silent.files"))
-[ "$missing" -eq 0 ] && pass "the log names every deleted file" || fail "$missing deleted files not in the log"
-missing=0
-for ini in system win; do
-  old=$(win_file "$ini.000")
-  while IFS= read -r line; do
-    # The counter is a profile entry written, not a line removed.
-    [ -n "$line" ] && [ "${line#External Printers=}" = "$line" ] || continue
-    grep -q -F -- "line removed: $line" "$WORK/log.txt" || grep -q -F -- "line changed: $line" "$WORK/log.txt" ||
-      { missing=$((missing + 1)); echo "not in the log: $line"; }
-  done < <(LC_ALL=C comm -23 <(tr -d '\r' <"$old" | LC_ALL=C sort -u) <(tr -d '\r' <"$(win_file "$ini.ini")" | LC_ALL=C sort -u))
-done
-[ "$missing" -eq 0 ] && pass "the log names every removed INI line" || fail "$missing removed INI lines not in the log"
-for words in 'Command line: ' 'Install directory: C:\QOR4400' 'Program asked to close: QVTPClass' \
-             'Printer deleted: QOR Brackenfield 4400' 'Plug and Play key deleted' \
-             'Program Manager group deleted: Brackenfield Printing System' \
-             'Profile entry written: [windows] device=Office Printer,PSCRIPT,LPT2:' \
-             'Queued for deletion at the next start of Windows: C:\QOR4400\QORDELET.EXE'; do
-  grep -q -F -- "$words" "$WORK/log.txt" && pass "the log says $words" || fail "the log lacks: $words"
-done
-[ "$(tail -1 "$WORK/log.txt")" = "Result: removed; some files wait for the next start of Windows (exit code 3010)" ] &&
-  pass "the log ends with 3010" || fail "the log's last line: $(tail -1 "$WORK/log.txt")"
+check_action_log "$LOG" silent
 
 # A second copy while the first shows its welcome page.
 restore

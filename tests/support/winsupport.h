@@ -156,13 +156,16 @@ inline COLORREF ScreenPixel(int x, int y)
 }
 
 // A driver of that name on Wine's PostScript driver and, unless `driverOnly`,
-// a printer of the same name on LPT1: using it, as the package installs them.
-inline bool AddTestPrinter(const char* name, bool driverOnly = false)
+// a printer of the same name on LPT1: using it, as the package installs them;
+// `driverName` names the driver otherwise.
+inline bool AddTestPrinter(const char* name, bool driverOnly = false, const char* driverName = nullptr)
 {
     DRIVER_INFO_3A driver = {};
     PRINTER_INFO_2A info = {};
     driver.cVersion = 3;
     driver.pName = info.pPrinterName = info.pDriverName = const_cast<char*>(name);
+    if (driverName)
+        driver.pName = info.pDriverName = const_cast<char*>(driverName);
     driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
     driver.pDataFile = const_cast<char*>("generic.ppd");
     info.pPortName = const_cast<char*>("LPT1:");

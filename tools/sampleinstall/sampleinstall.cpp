@@ -28,6 +28,12 @@
 //                   program has added lines to since
 //   /bin            put the programs into a BIN folder and most help files
 //                   into HELP\EN, each a directory entry of its own
+//   /x86            lay the package as its 32-bit installer lays it, whatever
+//                   this program's own build: the printer drivers in the
+//                   "Windows NT x86" environment only, and VORNGDI.DRV and
+//                   VORNPRNT.DLL, which the uninstaller also looks for in the
+//                   system directory, in the 32-bit system directory as well
+//                   (SysWOW64 on 64-bit Windows)
 //
 // What it lays down:
 //   - the files of the setup log, QVSETUP.INF itself, spool files in the
@@ -70,6 +76,9 @@ std::string g_systemDir;  // where SYSTEM entries go, by the uninstaller's rule
 std::string g_installDir = "C:\\QOR4400";
 int g_style = 200;
 bool g_longSpool = false, g_longLines = false, g_binFolders = false;
+bool g_x86Layout = false;  // as the 32-bit installer lays it (/x86)
+// The environment of a 32-bit program's spooler calls, on any Windows.
+const char kX86Environment[] = "Windows NT x86";
 
 std::string Join(const std::string& dir, const std::string& name)
 {
@@ -356,19 +365,35 @@ bool WriteWinIni(int padKb)
     return true;
 }
 
-bool AddPrinterWithDriver(const char* printer, const char* driver)
+// The driver in `environment` (null: this program's own).
+bool AddDriver(const char* driver, const char* environment)
 {
     DRIVER_INFO_3A info = {};
     info.cVersion = 3;
     info.pName = const_cast<char*>(driver);
+    info.pEnvironment = const_cast<char*>(environment);
     info.pDriverPath = const_cast<char*>("wineps.drv");
     info.pDataFile = const_cast<char*>("generic.ppd");
     info.pConfigFile = const_cast<char*>("wineps.drv");
-    if (!AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&info)) &&
+    if (!AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) &&
         GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
-        std::fprintf(stderr, "AddPrinterDriver %s failed: %lu\n", driver, GetLastError());
+        std::fprintf(stderr, "AddPrinterDriver %s (%s) failed: %lu\n", driver,
+                     environment ? environment : "own environment", GetLastError());
         return false;
     }
+    return true;
+}
+
+bool AddPrinterWithDriver(const char* printer, const char* driver)
+{
+    if (!AddDriver(driver, g_x86Layout ? kX86Environment : nullptr))
+        return false;
+    // A 64-bit program adds a printer only on a driver of its own
+    // environment: for an x86 driver, one of its own is lent for the moment
+    // and taken back once the printer is there, which Wine's spooler allows.
+    bool lent = g_x86Layout && sizeof(void*) == 8;
+    if (lent && !AddDriver(driver, nullptr))
+        return false;
     PRINTER_INFO_2A p = {};
     p.pPrinterName = const_cast<char*>(printer);
     p.pPortName = const_cast<char*>("LPT1:");
@@ -376,13 +401,16 @@ bool AddPrinterWithDriver(const char* printer, const char* driver)
     p.pPrintProcessor = const_cast<char*>("wineps");
     p.pDatatype = const_cast<char*>("RAW");
     HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&p));
-    if (!h) {
-        if (GetLastError() == ERROR_PRINTER_ALREADY_EXISTS)
-            return true;
+    if (!h && GetLastError() != ERROR_PRINTER_ALREADY_EXISTS) {
         std::fprintf(stderr, "AddPrinter %s failed: %lu\n", printer, GetLastError());
         return false;
     }
-    ClosePrinter(h);
+    if (h)
+        ClosePrinter(h);
+    if (lent && !DeletePrinterDriverExA(nullptr, nullptr, const_cast<char*>(driver), 0, 0)) {
+        std::fprintf(stderr, "cannot take back the lent driver %s: %lu\n", driver, GetLastError());
+        return false;
+    }
     return true;
 }
 
@@ -471,6 +499,20 @@ bool AddGroups(bool packageGroup)
     return ok;
 }
 
+// What the 32-bit installer also lays in the system directory as it sees it
+// (SysWOW64 on 64-bit Windows): the files that the uninstaller looks for
+// there by name.
+bool LayX86SystemFiles()
+{
+    char dir[MAX_PATH];
+    if (!GetSystemWow64DirectoryA(dir, sizeof dir) && !GetSystemDirectoryA(dir, sizeof dir))
+        return false;
+    for (const char* n : {"VORNGDI.DRV", "VORNPRNT.DLL"})
+        if (!WriteText(Join(dir, n), "QOR Brackenfield 4400 Series: " + std::string(n) + "\r\n"))
+            return false;
+    return true;
+}
+
 // What an earlier uninstall left in winstart.bat, and another program's
 // lines after it.
 bool WriteEarlierBatch()
@@ -497,7 +539,7 @@ int main(int argc, char** argv)
     if (argc < 2) {
         std::fprintf(stderr, "usage: sampleinstall PAYLOAD [/dir:PATH] [/style:N] [/files:N] "
                              "[/dirs:M] [/extra:N] [/winini:KB] [/noprinters] [/nogroup] [/longspool] "
-                             "[/longlines] [/winstart] [/bin]\n");
+                             "[/longlines] [/winstart] [/bin] [/x86]\n");
         return 2;
     }
     std::string payload = argv[1];
@@ -523,6 +565,8 @@ int main(int argc, char** argv)
             earlierBatch = true;
         if (lstrcmpiA(argv[i], "/bin") == 0)
             g_binFolders = true;
+        if (lstrcmpiA(argv[i], "/x86") == 0)
+            g_x86Layout = true;
     }
 
     char buf[MAX_PATH];
@@ -551,7 +595,8 @@ int main(int argc, char** argv)
     }
     bool ok = LayFiles(payload, dirs, files, log) && WriteSettings() && WriteSystemIni() &&
               WriteWinIni(winIniKb) && AddPlugAndPlayKey() && (!printers || AddPrinters()) &&
-              AddGroups(packageGroup) && (!earlierBatch || WriteEarlierBatch());
+              AddGroups(packageGroup) && (!earlierBatch || WriteEarlierBatch()) &&
+              (!g_x86Layout || LayX86SystemFiles());
     std::printf("%s: %u files, %u directories, setup log %u bytes, install directory %s\n",
                 ok ? "installed" : "FAILED", static_cast<unsigned>(files.size()),
                 static_cast<unsigned>(dirs.size()), static_cast<unsigned>(log.size()),
