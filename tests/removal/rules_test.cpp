@@ -78,6 +78,9 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
     out[0] = 'x';
     EXPECT_FALSE(BuildInstallSubdir(out, sizeof out, "..\\X"));
     EXPECT_EQ(out[0], '\0');
+    out[0] = 'x';
+    EXPECT_FALSE(BuildInstallSubdir(out, 1, "..\\X"));
+    EXPECT_EQ(out[0], '\0');
     // An unknown Windows directory is no place: the file would land at the
     // root of the current drive.
     SetDirs("", 401, "C:\\PKG");

@@ -222,6 +222,8 @@ TEST(Queries, Answers)
     // when its second directory is listed.
     for (auto [name, result] : {std::pair<std::string, int>{"a.dll", 2}, {"b.dll", -1}, {"c.dll", -1}})
         EXPECT_EQ(SetupLogQuery(kFindFileDir, 0, &name[0]), result) << name;
+    // No name names no directory, not the first one.
+    EXPECT_EQ(SetupLogQuery(kFindFileDir, 0, nullptr), -1);
 }
 
 }  // namespace
