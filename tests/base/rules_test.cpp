@@ -56,6 +56,8 @@ TEST(FormatText, WholeOrNothing)
     // No room at all: nothing is written, not even a terminator.
     char none = 'x';
     EXPECT_EQ(FormatText(&none, 0, "%s", "a"), -1);
+    const char* empty = "";
+    EXPECT_EQ(FormatText(&none, 0, empty), -1);
     EXPECT_EQ(none, 'x');
 }
 

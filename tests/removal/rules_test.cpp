@@ -81,6 +81,13 @@ TEST(Destination, FullPathOfEachKindOfDirectory)
     out[0] = 'x';
     EXPECT_FALSE(BuildInstallSubdir(out, 1, "..\\X"));
     EXPECT_EQ(out[0], '\0');
+    out[0] = 'x';
+    EXPECT_FALSE(BuildDestinationDir(out, 1, "DATA"));
+    EXPECT_EQ(out[0], '\0');
+    // No room at all: not even the terminator is written.
+    char none = 'x';
+    EXPECT_EQ(DecideFile("F.DLL", "DATA", true, &none, 0), FileAction::Unreachable);
+    EXPECT_EQ(none, 'x');
     // An unknown Windows directory is no place: the file would land at the
     // root of the current drive.
     SetDirs("", 401, "C:\\PKG");
@@ -402,7 +409,11 @@ TEST(RestartDeletion, NtQueuesTheUninstallerTheDeferredPathsThenThePackagesFolde
     static DeferredList none;
     for (const auto& r : rows) {
         SetDirs("C:\\WINDOWS", r.kind, r.install.c_str());
-        EXPECT_EQ(joined(RestartDeletionPaths(none, paths)), r.expected) << r.install;
+        int count = RestartDeletionPaths(none, paths);
+        EXPECT_EQ(joined(count), r.expected) << r.install;
+        if (!*r.expected) {
+            EXPECT_EQ(count, 0) << r.install;
+        }
     }
     // Files in use as they were met, then the folders that held them, the
     // deepest first whatever the log's order, before the install directory.
