@@ -309,13 +309,23 @@ bool WriteSystemIni()
 {
     std::string path = Join(g_windowsDir, "SYSTEM.INI");
     std::string text = ReadText(path);
+    std::string package = "device=" + g_windowsDir + "\\SYSTEM\\VORNVMI.386\r\nVornLPT=LPT1\r\n";
+    // Installed again (the demo does): the user's sections are there
+    // already, so only the package's lines go in, and vpd.386 is switched
+    // off again, as the first time.
+    std::size_t enh = text.find("[386Enh]\r\n");
+    if (enh != std::string::npos) {
+        text.insert(enh + 10, package);
+        std::size_t vpd = text.find("\r\ndevice=vpd.386\r\n");
+        if (vpd != std::string::npos)
+            text.insert(vpd + 2, ";");
+        return WriteText(path, text);
+    }
     if (!text.empty() && text.back() != '\n')
         text += "\r\n";
     text += "[boot]\r\nshell=Explorer.exe\r\nsystem.drv=system.drv\r\n\r\n"
             "[386Enh]\r\n"
-            "device=*vpicd\r\n"
-            "device=" + g_windowsDir + "\\SYSTEM\\VORNVMI.386\r\n"
-            "VornLPT=LPT1\r\n"
+            "device=*vpicd\r\n" + package +
             ";device=vpd.386\r\n"
             "device=*vcomm\r\n"
             "EMMExclude=C000-CFFF\r\n"
