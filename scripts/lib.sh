@@ -374,7 +374,7 @@ qor_session_process() {
   local state
   state=$(sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null | cut -d ' ' -f 1)
   [ -n "$state" ] && [ "$state" != Z ] &&
-    tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"
+    tr '\0' '\n' 2>/dev/null <"/proc/$1/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"
 }
 
 # qor_desktop_process: the Unix process id of the session's desktop process,

@@ -162,6 +162,18 @@ static bool StartActionLog()
     return false;
 }
 
+// The windows the run needs could not be made (no desktop to make them on,
+// or no memory): nothing was done, and the log says so with the system's
+// error.
+static int EndWithoutWindow()
+{
+    DWORD error = GetLastError();
+    SetRunResult(kExitFailed, "the program's windows could not be made; nothing was done");
+    LogAction("The program's windows could not be made (error %d)", static_cast<int>(error));
+    EndActionLog();
+    return RunExitCode();
+}
+
 int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand)
 {
     ParseCommandTail(commandTail, &g_options);
@@ -180,10 +192,8 @@ int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand)
     }
 
     ReadDisplayMetrics();
-    if (!RegisterMainClass(instance)) {
-        EndActionLog();
-        return RunExitCode();
-    }
+    if (!RegisterMainClass(instance))
+        return EndWithoutWindow();
 
     lstrcpynA(g_config.MainTitle, kMainTitle, sizeof g_config.MainTitle);
 
@@ -198,8 +208,7 @@ int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand)
     if (!g_mainWindow || !RegisterDDEClientClass(instance)) {
         if (g_mainWindow && IsWindow(g_mainWindow))
             DestroyWindow(g_mainWindow);
-        EndActionLog();
-        return RunExitCode();
+        return EndWithoutWindow();
     }
 
     if (!g_options.unattended) {

@@ -42,7 +42,9 @@ int ReadDefaultDevice();
 // `from` takes `to`'s place in one step (a move that replaces, written
 // through). Where the system has no such move (the Windows 95 family),
 // ReplaceFileInTwoSteps: `to` is deleted, then `from` renamed to it. False
-// when `to` was not replaced.
+// when `to` was not replaced, with the system's error; a `to` that another
+// program holds open is asked for again until kReplaceWait has passed.
+constexpr unsigned long kReplaceWait = 2000;  // milliseconds
 bool ReplaceFileWhole(const char* from, const char* to);
 bool ReplaceFileInTwoSteps(const char* from, const char* to);
 

@@ -131,11 +131,26 @@ void LogLine(void* context, const char* section, const char* line, const char* r
 
 bool ReplaceFileWhole(const char* from, const char* to)
 {
-    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return false;
-    return ReplaceFileInTwoSteps(from, to);
+    // Another program that reads its settings from the file holds it open
+    // for a moment, and the file cannot be replaced meanwhile: asked again
+    // for a while, with the windows kept painted, before the pass fails.
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        DWORD error = GetLastError();
+        if (error == ERROR_CALL_NOT_IMPLEMENTED)
+            return ReplaceFileInTwoSteps(from, to);
+        // A file in use is refused as access denied (on NT and Wine alike),
+        // as a read-only one is: both are waited for.
+        bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                    error == ERROR_LOCK_VIOLATION;
+        if (!busy || GetTickCount() - start >= kReplaceWait) {
+            SetLastError(error);
+            return false;
+        }
+        DelayPumping(50);
+    }
 }
 
 bool ReplaceFileInTwoSteps(const char* from, const char* to)
@@ -216,6 +231,8 @@ int RewriteIniFile(const char* iniName, const char* backupName, const char* stem
     if (!ReplaceFileWhole(files.work, files.backup))
         DeleteFileA(files.work);
     if (!ReplaceFileWhole(files.fresh, files.ini)) {
+        LogAction("%s could not be replaced (error %d); it is as it was", iniName,
+                  static_cast<int>(GetLastError()));
         DeleteFileA(files.fresh);
         return 0;
     }

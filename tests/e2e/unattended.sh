@@ -11,7 +11,7 @@
 #     file of the install directory changed, the log says why;
 #   - no recorded install directory: 1605; a log that cannot be written:
 #     1603 before anything is changed;
-#   - /RESTART: the restart is started (1641).
+#   - /RESTART: the restart is started (1641), and the log says so last.
 . "$(dirname "$0")/e2e.sh" unattended
 setup
 keep_installed
@@ -111,7 +111,14 @@ same_files before unwritable && pass "nothing changed for a log that cannot be w
 
 # /RESTART: the restart is started, and it ends the session's programs.
 restore
-unattended restart '/S /RESTART'
-[ "$(exit_of restart)" = 1641 ] && pass "/RESTART: 1641" || fail "/RESTART: $(exit_of restart)"
+unattended restart '/S /RESTART /LOG=C:\restart.log'
+restart_log=$(tr -d '\r' 2>/dev/null <"$C/restart.log" || true)
+[ "$(exit_of restart)" = 1641 ] && pass "/RESTART: 1641" || {
+  fail "/RESTART: $(exit_of restart)"
+  tail -n 15 <<<"$restart_log" | sed 's/^/  restart.log: /'
+}
+[ "$(tail -n 1 <<<"$restart_log")" = \
+  "Result: removed, and the restart that finishes it was started (exit code 1641)" ] &&
+  pass "the log ends with 1641" || fail "the log's last line: $(tail -n 1 <<<"$restart_log")"
 no_window restart && pass "no window with /RESTART" || fail "windows shown: $(grep '^shown:' "$WORK/restart.run")"
 finish

@@ -142,9 +142,10 @@ TEST_F(IniRestore, PassesAreByteExact)
 }
 
 // Each fault leaves both files and the default printer as they were.
-// SYSTEM.INI held open by another program stands for a read-only file (Wine
-// running as root opens one for writing all the same); held unshared, it
-// cannot even be copied to a work copy.
+// SYSTEM.INI held open by another program for longer than the pass waits
+// stands for a read-only file too (Wine running as root opens one for
+// writing all the same); held unshared, it cannot even be copied to a work
+// copy.
 TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
 {
     constexpr DWORD kNotHeld = ~0u;
@@ -178,6 +179,34 @@ TEST_F(IniRestore, FailedPassesLeaveTheOldContent)
     EXPECT_EQ(RestoreSystemIni(), 0);
     EXPECT_FALSE(FileExists(systemIni.path));
     EXPECT_EQ(Read(system000.path), "an older copy");
+}
+
+DWORD WINAPI CloseAfterAMoment(LPVOID handle)
+{
+    Sleep(300);
+    CloseHandle(handle);
+    return 0;
+}
+
+// Another program that reads its settings holds SYSTEM.INI open for a
+// moment: the pass waits for it, and replaces the file once it is free
+// instead of failing the whole un-install (held for the whole wait, above,
+// it fails).
+TEST_F(IniRestore, AFileHeldForAMomentIsReplacedOnceFree)
+{
+    ASSERT_TRUE(WriteFileText(systemIni.path, kPackageSystemIni));
+    HANDLE lock = CreateFileA(systemIni.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    HANDLE closer = CreateThread(nullptr, 0, CloseAfterAMoment, lock, 0, nullptr);
+    ASSERT_NE(closer, nullptr);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(RestoreSystemIni(), 1);
+    EXPECT_GE(GetTickCount() - start, 250u) << "the file was not held";
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    EXPECT_EQ(Read(systemIni.path), "[386Enh]\r\ndevice=*vmm\r\n[boot]\r\nx=1\r\n");
+    EXPECT_EQ(Read(system000.path), kPackageSystemIni);
 }
 
 // WIN.INI after profile writes, which let Wine lay the file out anew (blank
