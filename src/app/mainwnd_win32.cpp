@@ -208,6 +208,12 @@ int RunApplication(HINSTANCE instance, const char* commandTail, int showCommand)
     if (!g_mainWindow || !RegisterDDEClientClass(instance)) {
         if (g_mainWindow && IsWindow(g_mainWindow))
             DestroyWindow(g_mainWindow);
+        // With no install directory recorded, the window ends the run as it
+        // is made: its notice is given and its result set.
+        if (g_config.NoInformation) {
+            EndActionLog();
+            return RunExitCode();
+        }
         return EndWithoutWindow();
     }
 
